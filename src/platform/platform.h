@@ -1,0 +1,73 @@
+// What the plug-in needs from the operating system, as plain functions.
+//
+// platform/win32 implements these with the real USER32, GDI32, KERNEL32 and C
+// runtime services; platform/portable meets the same contracts on Linux, with
+// UTF-8 as the system code page. Nothing outside platform/ includes a system
+// header of either side.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+
+using WindowHandle = void*;
+
+struct WindowRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+// --- Text -------------------------------------------------------------------
+
+// Converts NUL-terminated 8-bit text in the system's ANSI code page (with
+// precomposed characters) to UTF-16, terminator included. Returns the code
+// units written, 0 on failure (invalid input or not enough room).
+int PlatformCodePageToWide(const char* text, char16_t* out, int capacity);
+
+// Converts NUL-terminated UTF-16 to the system's ANSI code page with the
+// default handling of characters that have no equivalent, terminator
+// included. Returns the bytes written, 0 on failure.
+int PlatformWideToCodePage(const char16_t* text, char* out, int capacity);
+
+// One character through the C runtime's conversion in its default locale.
+// Converts the character that starts at `text` (one code unit, or two for a
+// surrogate pair where the runtime knows them) into out, which has room for
+// kPlatformMaxCharBytes. Sets *unitsUsed and returns the byte length, or -1
+// when the character has no multibyte form.
+int PlatformCrtCharToNarrow(const char16_t* text, char* out, int* unitsUsed);
+// Decodes one multibyte character from text (at most `available` bytes) into
+// one or two UTF-16 units. Sets *unitCount and returns the bytes used, or -1
+// for an invalid or incomplete sequence.
+int PlatformCrtCharToWide(const char* text, std::size_t available, char16_t units[2], int* unitCount);
+inline constexpr int kPlatformMaxCharBytes = 16;
+
+// --- Paths ------------------------------------------------------------------
+
+// The C runtime's path splitting (drive letters, both separators). Each
+// output is NUL-terminated; the capacities are those of the C runtime:
+// drive 3, directory 256, name 256, extension 256.
+inline constexpr int kSplitDriveCap = 3;
+inline constexpr int kSplitPartCap = 256;
+void PlatformSplitPathWide(const char16_t* path, char16_t* drive, char16_t* dir, char16_t* name,
+                           char16_t* ext);
+void PlatformSplitPathNarrow(const char* path, char* drive, char* dir, char* name, char* ext);
+
+// Makes the UTF-16 path the process's current directory; answers non-zero on
+// success.
+int PlatformSetCurrentDirectory(const char16_t* path);
+
+// Opens a file by its UTF-16 path with a C runtime mode ("rb", "wb").
+std::FILE* PlatformOpenFile(const char16_t* path, const char* mode);
+
+// --- Windows ----------------------------------------------------------------
+
+// The outer rectangle of a window in screen coordinates; 0 on failure.
+int PlatformGetWindowRect(WindowHandle window, WindowRect* rect);
+// The screen size in pixels, read from the window's device context.
+int PlatformGetScreenSize(WindowHandle window, int* width, int* height);
+// Moves a window without changing its size or Z order; answers the system's
+// result.
+int PlatformMoveWindow(WindowHandle window, int x, int y);
+// The desktop window, over which every dialog is centred.
+WindowHandle PlatformDesktopWindow();

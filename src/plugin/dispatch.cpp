@@ -1,0 +1,25 @@
+// Routing of the host's requests to the reader, the importer and the exporter.
+#include "export/export_command.h"
+#include "import/import_options.h"
+#include "md2/md2_reader.h"
+#include "plugin/plugin_entry.h"
+#include "plugin/plugin_state.h"
+
+int PluginCallback(std::uint32_t request, HostScene* scene, void* instance, std::intptr_t) {
+    bool needsInstance = request == kRequestImportOptions || request == kRequestExportOptions;
+    bool known = request == kRequestRead || request == kRequestWrite || needsInstance;
+    if (!known || scene == nullptr || (needsInstance && instance == nullptr)) {
+        return 0;
+    }
+    SetCurrentScene(scene);
+    switch (request) {
+        case kRequestRead:
+            return LoadMd2File(scene);
+        case kRequestWrite:
+            return WriteExportFile(scene);
+        case kRequestImportOptions:
+            return ImportOptions(scene, instance);
+        default:
+            return ExportOptions(scene, instance);
+    }
+}
