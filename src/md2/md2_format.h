@@ -1,0 +1,90 @@
+// The MD2 file layout, shared by the reader and the writer.
+//
+// Everything in the file is little-endian; the records below hold the values
+// in the machine's own form. Bytes become records only through the Decode
+// functions here, at the boundary where the reader takes them from the file.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+
+inline constexpr std::uint32_t kMd2Ident = 0x32504449;  // "IDP2" read as a little-endian word
+inline constexpr std::int32_t kMd2Version = 8;
+
+inline constexpr std::uint32_t kMd2HeaderBytes = 68;
+inline constexpr std::uint32_t kMd2SkinBytes = 64;
+inline constexpr std::uint32_t kMd2TexCoordBytes = 4;
+inline constexpr std::uint32_t kMd2TriangleBytes = 12;
+inline constexpr std::uint32_t kMd2FrameHeaderBytes = 40;
+inline constexpr std::uint32_t kMd2VertexBytes = 4;
+inline constexpr int kMd2FrameNameChars = 16;
+
+struct Md2Header {
+    std::uint32_t ident;
+    std::int32_t version;
+    std::int32_t skinwidth;
+    std::int32_t skinheight;
+    std::int32_t framesize;
+    std::int32_t num_skins;
+    std::int32_t num_xyz;
+    std::int32_t num_st;
+    std::int32_t num_tris;
+    std::int32_t num_glcmds;
+    std::int32_t num_frames;
+    std::int32_t ofs_skins;
+    std::int32_t ofs_st;
+    std::int32_t ofs_tris;
+    std::int32_t ofs_frames;
+    std::int32_t ofs_glcmds;
+    std::int32_t ofs_end;
+};
+static_assert(sizeof(Md2Header) == kMd2HeaderBytes);
+
+// The skin's image path, NUL-padded; all 64 bytes are text when no NUL is present.
+struct Md2SkinRecord {
+    char path[kMd2SkinBytes];
+};
+
+// Texel coordinates on the skin.
+struct Md2TexCoordRecord {
+    std::int16_t s;
+    std::int16_t t;
+};
+
+// Corner k of a file triangle is corner 2 - k of the host face.
+struct Md2TriangleRecord {
+    std::int16_t index_xyz[3];
+    std::int16_t index_st[3];
+};
+
+struct Md2FrameHeader {
+    float scale[3];
+    float translate[3];
+    char name[kMd2FrameNameChars];  // no terminator when all 16 are used
+};
+
+// A compressed vertex: position bytes per axis, then the normal table index.
+struct Md2VertexRecord {
+    std::uint8_t v[3];
+    std::uint8_t normalIndex;
+};
+static_assert(sizeof(Md2VertexRecord) == kMd2VertexBytes);
+
+// --- Little-endian decoding --------------------------------------------------
+
+inline std::uint32_t LoadU32LE(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline std::int32_t LoadI32LE(const std::uint8_t* p) { return static_cast<std::int32_t>(LoadU32LE(p)); }
+inline std::int16_t LoadI16LE(const std::uint8_t* p) {
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
+}
+inline float LoadF32LE(const std::uint8_t* p) { return std::bit_cast<float>(LoadU32LE(p)); }
+
+// Each Decode function takes exactly the record's byte size from `bytes`.
+Md2Header DecodeMd2Header(const std::uint8_t* bytes);
+Md2SkinRecord DecodeMd2Skin(const std::uint8_t* bytes);
+Md2TexCoordRecord DecodeMd2TexCoord(const std::uint8_t* bytes);
+Md2TriangleRecord DecodeMd2Triangle(const std::uint8_t* bytes);
+Md2FrameHeader DecodeMd2FrameHeader(const std::uint8_t* bytes);

@@ -1,0 +1,54 @@
+// The in-memory model filled by the read request and used by the import.
+#pragma once
+
+#include "md2/md2_format.h"
+#include "plugin/host_records.h"
+
+struct Md2Position {
+    float x;
+    float y;
+    float z;
+};
+
+struct Md2Frame {
+    int vertexCount;
+    Md2Position* positions;               // vertexCount entries, null when there are none
+    char name[kMd2FrameNameChars + 1];    // always terminated
+};
+
+// Indices in the file's corner order, sign-extended from 16 bits.
+struct Md2Triangle {
+    int cornerCount;  // always 3
+    int vertexIndices[3];
+    int texCoordIndices[3];
+};
+
+struct Md2TexCoord {
+    float u;
+    float v;
+};
+
+// A skin's file name and extension, without drive or directories.
+struct Md2SkinName {
+    char16_t text[kTextPairUnits];
+};
+
+struct Md2Model {
+    int frameCount;
+    Md2Frame* frames;
+    int skinCount;
+    Md2SkinName* skins;
+    int texCoordCount;
+    Md2TexCoord* texCoords;
+    int triangleCount;
+    Md2Triangle* triangles;
+    char16_t sourcePath[kTextPairUnits];  // the file being read
+    int selectedFrame;                    // the frame to build, 0 by default
+};
+
+// The plug-in's single model; empty while nothing is loaded.
+Md2Model* CurrentMd2Model();
+
+// Frees every array of the model and resets all its fields to zero. Safe on
+// an empty model.
+void ReleaseMd2Model();
