@@ -1,0 +1,45 @@
+#include "support/test_env.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "host/host_session.h"
+
+std::string TestPluginPath() { return DefaultPluginPath(); }
+
+std::string TestTempDir(const std::string& name) {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / "corvane-tests" / name;
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+    std::filesystem::create_directories(dir, ignored);
+    std::string path = dir.generic_string();
+    return path + "/";
+}
+
+std::string TestArtifactsDir() {
+    const char* fromEnvironment = std::getenv("CORVANE_ARTIFACTS");
+    std::filesystem::path dir = fromEnvironment != nullptr && *fromEnvironment != 0
+                                    ? std::filesystem::path(fromEnvironment)
+                                    : std::filesystem::current_path() / "artifacts";
+    std::error_code ignored;
+    std::filesystem::create_directories(dir, ignored);
+    return dir.generic_string() + "/";
+}
+
+bool WriteTestFile(const std::string& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
+}
+
+bool TestOnWindows() {
+#ifdef _WIN32
+    return true;
+#else
+    return false;
+#endif
+}

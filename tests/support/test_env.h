@@ -1,0 +1,16 @@
+// Where tests find the plug-in binary and put their files.
+#pragma once
+
+#include <string>
+
+// The plug-in built next to the test program (corvane_64.dlx).
+std::string TestPluginPath();
+// A fresh folder for one test's files, below the system's temporary folder
+// (UTF-8 path ending in a separator).
+std::string TestTempDir(const std::string& name);
+// The folder for screenshots and other artifacts of a test run.
+std::string TestArtifactsDir();
+// Writes bytes to a file; false on failure.
+bool WriteTestFile(const std::string& path, const std::string& bytes);
+// True in the Windows test program.
+bool TestOnWindows();

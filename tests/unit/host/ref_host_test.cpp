@@ -1,0 +1,183 @@
+// The reference host's own behaviour, through the same typed calls the
+// plug-in uses: what tests of the plug-in rely on must hold here first.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "host/call_log.h"
+#include "host/ref_scene.h"
+#include "plugin/host_ops.h"
+#include "support/test_env.h"
+#include "util/text.h"
+
+namespace {
+
+std::string Le16(int v) { return {static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF)}; }
+std::string Le32(int v) { return Le16(v & 0xFFFF) + Le16((v >> 16) & 0xFFFF); }
+std::string Be32(int v) {
+    return {static_cast<char>((v >> 24) & 0xFF), static_cast<char>((v >> 16) & 0xFF),
+            static_cast<char>((v >> 8) & 0xFF), static_cast<char>(v & 0xFF)};
+}
+
+HostImage* Load(RefScene* scene, const std::string& path) {
+    TextPair pair;
+    TextPairFromNarrow(&pair, path.c_str());
+    return LoadImage(RefSceneHost(scene), &pair, 1);
+}
+
+}  // namespace
+
+TEST(RefHostImages, LoadImageReadsTheSizeOfEachKnownFormat) {
+    std::string dir = TestTempDir("ref-host-images");
+    std::string pcx(128, '\0');
+    pcx[0] = 0x0A;
+    pcx[1] = 5;
+    pcx[2] = 1;
+    pcx.replace(4, 8, Le16(2) + Le16(3) + Le16(2 + 255) + Le16(3 + 127));
+    std::string tga(18, '\0');
+    tga[2] = 2;
+    tga.replace(12, 4, Le16(64) + Le16(32));
+    std::string bmp = "BM" + std::string(16, '\0') + Le32(320) + Le32(-200) + std::string(40, '\0');
+    std::string png = std::string("\x89PNG\r\n\x1a\n", 8) + Be32(13) + "IHDR" + Be32(512) + Be32(384) +
+                      std::string(5, '\0');
+    ASSERT_TRUE(WriteTestFile(dir + "skin.pcx", pcx));
+    ASSERT_TRUE(WriteTestFile(dir + "skin.tga", tga));
+    ASSERT_TRUE(WriteTestFile(dir + "skin.bmp", bmp));
+    ASSERT_TRUE(WriteTestFile(dir + "skin.png", png));
+    ASSERT_TRUE(WriteTestFile(dir + "notes.txt", "not an image at all, just some text"));
+
+    RefScene* scene = RefSceneCreate();
+    struct Case {
+        const char* name;
+        int width;
+        int height;
+    } cases[] = {{"skin.pcx", 256, 128}, {"skin.tga", 64, 32}, {"skin.bmp", 320, 200}, {"skin.png", 512, 384}};
+    for (const Case& c : cases) {
+        HostImage* image = Load(scene, dir + c.name);
+        ASSERT_NE(image, nullptr) << c.name;
+        EXPECT_EQ(image->width, c.width) << c.name;
+        EXPECT_EQ(image->height, c.height) << c.name;
+        ReleaseImage(RefSceneHost(scene), image);
+    }
+    EXPECT_EQ(Load(scene, dir + "notes.txt"), nullptr);
+    EXPECT_EQ(Load(scene, dir + "missing.pcx"), nullptr);
+    RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, TriangulateFansPolygonsAndRefusesDegenerateFaces) {
+    RefScene* scene = RefSceneCreate();
+    for (int i = 0; i < 5; ++i) {
+        RefAddVertex(scene, static_cast<float>(i), 0, 0);
+    }
+    int group = RefAddGroup(scene, "body");
+    RefAddFace(scene, group, {0, 1, 2, 3, 4}, {10, 11, 12, 13, 14}, 2);
+    RefAddFace(scene, group, {4, 3, 2});
+    HostScene* host = RefSceneHost(scene);
+    ASSERT_EQ(Triangulate(host), 1);
+    const HostMesh& mesh = host->meshes.items[0];
+    ASSERT_EQ(mesh.faceCount, 4);
+    const int expected[4][3] = {{0, 1, 2}, {0, 2, 3}, {0, 3, 4}, {4, 3, 2}};
+    for (int f = 0; f < 4; ++f) {
+        ASSERT_EQ(mesh.faces[f].cornerCount, 3);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(mesh.faces[f].vertexIndices[c], expected[f][c]) << f << "," << c;
+        }
+    }
+    EXPECT_EQ(mesh.faces[1].uv->coordIndices[2], 13);
+    EXPECT_EQ(mesh.faces[2].materialIndex, 2);
+
+    RefAddFace(scene, group, {0, 1});
+    EXPECT_EQ(Triangulate(host), 0);
+    RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, ImportOperationsNumberFromZeroAndGiveFacesTheirArrays) {
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    EXPECT_EQ(host->materials.items, nullptr);
+    EXPECT_EQ(host->groups.items, nullptr);
+
+    TextPair name;
+    TextPairFromWide(&name, u"skin.pcx");
+    HostMaterial* material = AddMaterial(host, &name);
+    ASSERT_NE(material, nullptr);
+    EXPECT_EQ(material, &host->materials.items[0]);
+    EXPECT_EQ(TextureLayer(material, 0), nullptr);
+    HostTextureLayer* layer = OpenTextureLayer(material, 0, 1);
+    ASSERT_NE(layer, nullptr);
+    EXPECT_EQ(TextureLayer(material, 0), layer);
+
+    ASSERT_EQ(AllocVertices(host, 4), 1);
+    EXPECT_EQ(host->vertices.count, 4);
+    TextPairFromWide(&name, u"stand01");
+    ASSERT_NE(AddGroup(host, &name, -1), nullptr);
+    EXPECT_EQ(host->groups.count, 1);
+    EXPECT_EQ(std::u16string(host->groups.items[0].name.wide), u"stand01");
+    HostMesh* mesh = NewestMesh(host);
+    ASSERT_EQ(mesh, &host->meshes.items[0]);
+    ASSERT_EQ(AllocFaces(mesh, 2), 1);
+    ASSERT_EQ(mesh->faceCount, 2);
+    for (int f = 0; f < 2; ++f) {
+        EXPECT_EQ(mesh->faces[f].cornerCount, 3);
+        ASSERT_NE(mesh->faces[f].vertexIndices, nullptr);
+        ASSERT_NE(mesh->faces[f].uv, nullptr);
+        ASSERT_NE(mesh->faces[f].uv->cornerUVs, nullptr);
+    }
+    mesh->faces[1].uv->cornerUVs[2].u = 0.25f;
+    PostImport(host, 1);
+    ASSERT_NE(host->texCoordSet, nullptr);
+    EXPECT_EQ(host->texCoordSet->coords[mesh->faces[1].uv->coordIndices[2]].u, 0.25f);
+    RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, PresenceOfListsCanBeForced) {
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    EXPECT_EQ(host->animations.items, nullptr);
+    RefSetPresence(scene, RefList::Animations, RefPresence::Present);
+    EXPECT_NE(host->animations.items, nullptr);
+    EXPECT_EQ(host->animations.count, 0);
+    RefAddVertex(scene, 1, 2, 3);
+    RefSetPresence(scene, RefList::Vertices, RefPresence::Absent);
+    EXPECT_EQ(host->vertices.items, nullptr);
+    EXPECT_EQ(host->vertices.count, 1);
+    RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, UnlistedSlotsTrapAndAnswerZero) {
+    ClearHostCallLog();
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    auto unlisted = reinterpret_cast<void* (*)(HostScene*)>(host->ops[17]);
+    EXPECT_EQ(unlisted(host), nullptr);
+    auto traps = HostTrapCalls();
+    ASSERT_EQ(traps.size(), 1u);
+    EXPECT_EQ(traps[0].object, "scene");
+    EXPECT_EQ(traps[0].slot, 17);
+    ClearHostCallLog();
+    RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, TimeRangeAndMaterialCounts) {
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    RefAddAnimation(scene, "run", 10, 0, 1.5f);
+    float start = -1;
+    float end = -1;
+    GetTimeRange(&host->animations.items[0], &start, &end);
+    EXPECT_EQ(start, 0.0f);
+    EXPECT_EQ(end, 1.5f);
+
+    for (int i = 0; i < 3; ++i) {
+        RefAddVertex(scene, 0, 0, 0);
+    }
+    int a = RefAddGroup(scene, "a");
+    int b = RefAddGroup(scene, "b");
+    RefAddFace(scene, a, {0, 1, 2}, {}, 0);
+    RefAddFace(scene, a, {0, 1, 2}, {}, 1);
+    RefAddFace(scene, b, {0, 1, 2}, {}, 1);
+    PreMaterialCheck(host);
+    EXPECT_EQ(host->groups.items[0].materialCount, 2);
+    EXPECT_EQ(host->groups.items[1].materialCount, 1);
+    RefSceneDestroy(scene);
+}
