@@ -1,0 +1,34 @@
+# From the native build: cross-build the Windows DLL, corvane-host.exe and
+# the Windows test program with MinGW-w64, then register their tests so one
+# ctest run covers both platforms.
+include(ExternalProject)
+
+set(CORVANE_WINDOWS_DIR ${CMAKE_BINARY_DIR}/windows)
+ExternalProject_Add(corvane_windows
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${CORVANE_WINDOWS_DIR}
+  CMAKE_ARGS
+    -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    -DCORVANE_TESTS=${CORVANE_TESTS}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  USES_TERMINAL_BUILD ON)
+
+set(CORVANE_WINDOWS_DLL ${CORVANE_WINDOWS_DIR}/bin/corvane_64.dlx)
+
+if(CORVANE_TESTS)
+  # The binary itself: PE32+ for x86-64, exactly two exports, only system
+  # imports, and the version resource.
+  add_test(NAME windows_dll_binary
+    COMMAND ${CMAKE_COMMAND} -DDLL=${CORVANE_WINDOWS_DLL} -P ${CMAKE_SOURCE_DIR}/tests/windows/check_dll.cmake)
+  # Every test of the test program, run under Wine inside Xvfb against the
+  # real DLL.
+  add_test(NAME windows_tests
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/run-wine.sh ${CORVANE_WINDOWS_DIR}/bin/corvane_tests.exe
+            --gtest_color=no
+    WORKING_DIRECTORY ${CORVANE_WINDOWS_DIR}/bin)
+  set_tests_properties(windows_tests PROPERTIES
+    TIMEOUT 1800
+    ENVIRONMENT "CORVANE_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/windows")
+endif()

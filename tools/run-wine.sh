@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine inside a virtual X display (the plug-in's
+# dialogs are real windows and need one): tools/run-wine.sh PROGRAM.exe [ARGS...]
+set -euo pipefail
+export WINEPREFIX="${WINEPREFIX:-${HOME:-/tmp}/.cache/corvane-wine}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+mkdir -p "$WINEPREFIX"
+wine=$(command -v wine || command -v wine64)
+if [ -n "${DISPLAY:-}" ] && [ "${CORVANE_OWN_DISPLAY:-1}" = 0 ]; then
+  exec "$wine" "$@"
+fi
+exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
