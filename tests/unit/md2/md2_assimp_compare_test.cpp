@@ -1,0 +1,125 @@
+// Frame 0 of two published models against an independent reader: the
+// command-line converter of the Open Asset Import Library writes frame 0 as
+// OBJ with each triangle's corners in reverse order, each position mapped
+// from (x, y, z) to (x, z, -y) and each v flipped to 1 - v.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "support/md2_builder.h"
+#include "unit/md2/md2_test_support.h"
+
+namespace {
+
+struct ObjCorner {
+    int position;  // 0-based
+    int texCoord;
+};
+
+struct ObjMesh {
+    std::vector<std::array<float, 3>> positions;
+    std::vector<std::array<float, 2>> texCoords;
+    std::vector<std::array<ObjCorner, 3>> faces;
+};
+
+// Reads the v, vt and f lines; every face must be a triangle of
+// position/texture/normal corners.
+bool ReadObj(const std::filesystem::path& path, ObjMesh* mesh) {
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind;
+        fields >> kind;
+        if (kind == "v") {
+            std::string x, y, z;
+            fields >> x >> y >> z;
+            // strtof: the written digits to the nearest float, with no double rounding.
+            mesh->positions.push_back({std::strtof(x.c_str(), nullptr), std::strtof(y.c_str(), nullptr),
+                                       std::strtof(z.c_str(), nullptr)});
+        } else if (kind == "vt") {
+            std::string u, v;
+            fields >> u >> v;
+            mesh->texCoords.push_back({std::strtof(u.c_str(), nullptr), std::strtof(v.c_str(), nullptr)});
+        } else if (kind == "f") {
+            std::array<ObjCorner, 3> face;
+            for (ObjCorner& corner : face) {
+                std::string token;
+                if (!(fields >> token)) {
+                    return false;
+                }
+                corner.position = std::atoi(token.c_str()) - 1;
+                corner.texCoord = std::atoi(token.c_str() + token.find('/') + 1) - 1;
+            }
+            std::string extra;
+            if (fields >> extra) {
+                return false;
+            }
+            mesh->faces.push_back(face);
+        }
+    }
+    return !mesh->faces.empty();
+}
+
+class Md2AssimpCompare : public Md2ReaderTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(Md2AssimpCompare, FrameZeroMatchesTheIndependentReader) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the independent reader is a Linux tool";
+#endif
+    const std::filesystem::path model = std::filesystem::path("/usr/share/assimp/models/MD2") / GetParam();
+    ASSERT_TRUE(std::filesystem::exists(model)) << model << " missing: install assimp-testmodels";
+    const std::filesystem::path dir = MakeScratchDirectory("md2-assimp");
+    const std::filesystem::path obj = dir / "frame0.obj";
+    const std::string command = "assimp export '" + model.string() + "' '" + obj.string() + "' >/dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << command << " failed: install assimp-utils";
+    ObjMesh mesh;
+    ASSERT_TRUE(ReadObj(obj, &mesh));
+    std::error_code error;
+    std::filesystem::remove_all(dir, error);
+
+    auto scene = NewScene();
+    SetScenePath(scene.get(), model);
+    ASSERT_EQ(LoadMd2File(scene.get()), 1);
+    const Md2Model* md2 = CurrentMd2Model();
+    ASSERT_GT(md2->frameCount, 0);
+    ASSERT_EQ(static_cast<std::size_t>(md2->triangleCount), mesh.faces.size());
+
+    const Md2Frame& frame = md2->frames[0];
+    int corners = 0;
+    for (int n = 0; n < md2->triangleCount; ++n) {
+        const Md2Triangle& triangle = md2->triangles[n];
+        for (int j = 0; j < 3; ++j) {
+            const ObjCorner& theirs = mesh.faces[static_cast<std::size_t>(n)][static_cast<std::size_t>(j)];
+            const int k = 2 - j;
+            const int vertex = triangle.vertexIndices[k];
+            const int st = triangle.texCoordIndices[k];
+            ASSERT_TRUE(vertex >= 0 && vertex < frame.vertexCount) << n;
+            ASSERT_TRUE(st >= 0 && st < md2->texCoordCount) << n;
+            ASSERT_TRUE(theirs.position >= 0 && static_cast<std::size_t>(theirs.position) < mesh.positions.size());
+            ASSERT_TRUE(theirs.texCoord >= 0 && static_cast<std::size_t>(theirs.texCoord) < mesh.texCoords.size());
+
+            const auto& p = mesh.positions[static_cast<std::size_t>(theirs.position)];
+            EXPECT_EQ(frame.positions[vertex].x, p[0]) << "triangle " << n << " corner " << k;
+            EXPECT_EQ(frame.positions[vertex].y, -p[2]) << "triangle " << n << " corner " << k;
+            EXPECT_EQ(frame.positions[vertex].z, p[1]) << "triangle " << n << " corner " << k;
+
+            const auto& uv = mesh.texCoords[static_cast<std::size_t>(theirs.texCoord)];
+            EXPECT_NEAR(md2->texCoords[st].u, uv[0], 1e-7) << "triangle " << n << " corner " << k;
+            EXPECT_NEAR(md2->texCoords[st].v, 1.0 - static_cast<double>(uv[1]), 1e-7) << "triangle " << n << " corner " << k;
+            ++corners;
+        }
+    }
+    EXPECT_EQ(corners, 3 * md2->triangleCount);
+}
+
+INSTANTIATE_TEST_SUITE_P(PublishedModels, Md2AssimpCompare, ::testing::Values("faerie.md2", "sydney.md2"));
+
+}  // namespace
