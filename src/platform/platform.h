@@ -71,3 +71,46 @@ int PlatformGetScreenSize(WindowHandle window, int* width, int* height);
 int PlatformMoveWindow(WindowHandle window, int x, int y);
 // The desktop window, over which every dialog is centred.
 WindowHandle PlatformDesktopWindow();
+
+// --- Dialogs and message boxes ------------------------------------------------
+
+enum DialogEvent {
+    kDialogInit,     // the dialog was created; controls exist
+    kDialogCommand,  // a button was pressed (Escape and the close box send 2)
+};
+
+// A dialog procedure: answers 1 when it handled the event, 0 to leave it to
+// the system's default handling.
+using DialogProcedure = int (*)(WindowHandle dialog, DialogEvent event, int commandId, void* context);
+
+// Runs the modal dialog of template `templateId` from the module `instance`,
+// owned by `owner`. Answers the code it was ended with, or -1 when it could
+// not be created.
+int PlatformRunDialog(void* instance, int templateId, WindowHandle owner, DialogProcedure procedure,
+                      void* context);
+void PlatformEndDialog(WindowHandle dialog, int code);
+
+// Controls by id. Texts are NUL-terminated UTF-16.
+int PlatformHasControl(WindowHandle dialog, int controlId);
+int PlatformSetControlText(WindowHandle dialog, int controlId, const char16_t* text);
+// Copies at most capacity - 1 units and a terminator; answers the length.
+int PlatformGetControlText(WindowHandle dialog, int controlId, char16_t* out, int capacity);
+int PlatformListReset(WindowHandle dialog, int controlId);
+int PlatformListAdd(WindowHandle dialog, int controlId, const char16_t* text);
+int PlatformListCount(WindowHandle dialog, int controlId);
+int PlatformListIsSelected(WindowHandle dialog, int controlId, int index);
+// The current selection of a list, -1 when none.
+int PlatformListCurrent(WindowHandle dialog, int controlId);
+int PlatformListSelect(WindowHandle dialog, int controlId, int index);
+
+enum MessageBoxIcon { kIconError, kIconInformation };
+enum MessageBoxButtons { kButtonsOk, kButtonsOkCancel };
+inline constexpr int kButtonOk = 1;
+inline constexpr int kButtonCancel = 2;
+
+// Shows a modal message box; answers the button pressed (kButtonOk,
+// kButtonCancel), 0 when it could not be shown.
+int PlatformMessageBox(WindowHandle owner, const char16_t* text, const char16_t* title, MessageBoxIcon icon,
+                       MessageBoxButtons buttons);
+// The window that has the keyboard focus (may be null).
+WindowHandle PlatformFocusWindow();

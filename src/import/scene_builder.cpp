@@ -1,0 +1,140 @@
+#include "import/scene_builder.h"
+
+#include "geom/axis_conversion.h"
+#include "md2/md2_model.h"
+#include "platform/platform.h"
+#include "plugin/host_ops.h"
+#include "util/path.h"
+#include "util/text.h"
+
+namespace {
+
+// One material per skin, each with its image as texture layer 0.
+int AddSkinMaterials(HostScene* scene, const Md2Model& model) {
+    char16_t skinDirectory[kTextPairUnits];
+    DirectoryOfPath(model.sourcePath, skinDirectory);
+    // Skin images are named relative to the model; the host resolves them
+    // from the current directory.
+    PlatformSetCurrentDirectory(skinDirectory);
+    std::size_t directoryLength = U16Length(skinDirectory, kTextPairUnits);
+
+    for (int i = 0; i < model.skinCount; ++i) {
+        const char16_t* skin = model.skins[i].text;
+        TextPair name{};
+        ToNarrow(skin, name.narrow, 256);
+        CrtNarrowToWide(name.narrow, name.wide, kTextPairUnits);
+        HostMaterial* material = AddMaterial(scene, &name);
+        if (material == nullptr) {
+            return 0;
+        }
+        // A path that does not fit a host text would name another file: such
+        // a material keeps no texture.
+        std::size_t skinLength = U16Length(skin, kTextPairUnits);
+        if (directoryLength + skinLength > kTextPairUnits - 1) {
+            continue;
+        }
+        char16_t imagePath[kTextPairUnits];
+        U16Copy(imagePath, kTextPairUnits, skinDirectory);
+        U16Copy(imagePath + directoryLength, kTextPairUnits - directoryLength, skin);
+        HostTextureLayer* layer = OpenTextureLayer(material, 0, 1);
+        if (layer != nullptr && imagePath[0] != 0) {
+            TextPairFromWide(&layer->path, imagePath);
+            layer->flags |= 1;
+        }
+    }
+    return 1;
+}
+
+int CopyVertices(HostScene* scene, const Md2Frame& frame) {
+    if (frame.vertexCount <= 0) {
+        return 1;
+    }
+    if (!AllocVertices(scene, frame.vertexCount) || scene->vertices.items == nullptr ||
+        scene->vertices.count < frame.vertexCount) {
+        return 0;
+    }
+    for (int i = 0; i < frame.vertexCount; ++i) {
+        HostVertex& vertex = scene->vertices.items[i];
+        vertex.position[0] = frame.positions[i].x;
+        vertex.position[1] = frame.positions[i].y;
+        vertex.position[2] = frame.positions[i].z;
+    }
+    return 1;
+}
+
+void Swap(int& a, int& b) {
+    int t = a;
+    a = b;
+    b = t;
+}
+
+// Face i from triangle i, corners reversed; 0 when an index lies outside
+// the model or the host's face lacks its arrays.
+int FillFace(HostScene* scene, HostFace& face, Md2Triangle& triangle, const Md2Frame& frame,
+             const Md2Model& model, int materialIndex) {
+    if (scene->groups.items != nullptr && scene->groups.count < 1) {
+        return 0;
+    }
+    if (scene->materials.items != nullptr && materialIndex >= scene->materials.count) {
+        return 0;
+    }
+    face.groupIndex = 0;
+    face.materialIndex = materialIndex;
+    Swap(triangle.vertexIndices[0], triangle.vertexIndices[2]);
+    Swap(triangle.texCoordIndices[0], triangle.texCoordIndices[2]);
+    if (face.vertexIndices == nullptr || face.cornerCount < 3 || face.uv == nullptr ||
+        face.uv->cornerUVs == nullptr) {
+        return 0;
+    }
+    for (int j = 0; j < 3; ++j) {
+        int vertex = triangle.vertexIndices[j];
+        if (vertex < 0 || vertex >= frame.vertexCount) {
+            return 0;
+        }
+        face.vertexIndices[j] = vertex;
+        int coord = triangle.texCoordIndices[j];
+        if (coord < 0 || coord >= model.texCoordCount) {
+            return 0;
+        }
+        face.uv->cornerUVs[j].u = model.texCoords[coord].u;
+        face.uv->cornerUVs[j].v = model.texCoords[coord].v;
+    }
+    return 1;
+}
+
+}  // namespace
+
+int BuildImportedFrame(HostScene* scene) {
+    Md2Model& model = *CurrentMd2Model();
+    if (scene == nullptr || model.frameCount <= 0 || model.selectedFrame < 0 ||
+        model.selectedFrame >= model.frameCount) {
+        return 0;
+    }
+    if (model.skinCount > 0 && !AddSkinMaterials(scene, model)) {
+        return 0;
+    }
+    const Md2Frame& frame = model.frames[model.selectedFrame];
+    if (!CopyVertices(scene, frame)) {
+        return 0;
+    }
+
+    TextPair groupName;
+    TextPairFromNarrow(&groupName, frame.name);
+    if (AddGroup(scene, &groupName, -1) == nullptr) {
+        return 0;
+    }
+    HostMesh* mesh = NewestMesh(scene);
+    if (mesh == nullptr || !AllocFaces(mesh, model.triangleCount) || mesh->faces == nullptr ||
+        mesh->faceCount < model.triangleCount) {
+        return 0;
+    }
+    int materialIndex = model.skinCount > 0 ? 0 : -1;
+    for (int i = 0; i < model.triangleCount; ++i) {
+        if (!FillFace(scene, mesh->faces[i], model.triangles[i], frame, model, materialIndex)) {
+            return 0;
+        }
+    }
+    PostImport(scene, 1);
+    ConvertSceneAxes(scene, 1);
+    return 1;
+}

@@ -1,0 +1,365 @@
+// Modal dialogs on Linux: the same templates held in memory and operated by a
+// scripted user instead of a person.
+//
+// The user's script comes from the environment variable CORVANE_USER_SCRIPT,
+// steps separated by ';':
+//   select ID INDEX   select item INDEX of list ID
+//   type ID TEXT      replace the text of control ID (TEXT runs to the ';')
+//   press ID          press button ID (1 OK/Import, 2 Cancel, 3 Rename)
+//   escape | close    the Escape key or the close box (both command 2)
+//   answer N          the button pressed in the next message box (1 OK, 2 Cancel)
+// A dialog whose script has run out is cancelled, so nothing ever waits.
+// When CORVANE_USER_TRANSCRIPT names a file, everything the user saw is
+// appended to it: each dialog's caption, controls and list items when it
+// opens and after every press that leaves it open, and every message box.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/portable/dialog_templates.h"
+#include "platform/portable/portable_window.h"
+#include "platform/portable/utf8.h"
+
+namespace {
+
+struct PortableControl {
+    const PortableControlTemplate* source;
+    std::u16string text;
+    std::vector<std::u16string> items;
+    int current;
+};
+
+struct PortableDialog {
+    PortableWindow window;  // first, so a dialog is a window
+    const PortableDialogTemplate* source;
+    std::vector<PortableControl> controls;
+    bool ended;
+    int code;
+};
+
+// The dialogs open now, innermost last; the innermost has the focus.
+std::vector<PortableDialog*> openDialogs;
+
+// --- The script -----------------------------------------------------------------
+
+std::string scriptSeen;
+std::size_t nextStep = 0;
+
+std::vector<std::string> ScriptSteps() {
+    const char* script = std::getenv("CORVANE_USER_SCRIPT");
+    std::string text = script != nullptr ? script : "";
+    if (text != scriptSeen) {
+        scriptSeen = text;
+        nextStep = 0;
+    }
+    std::vector<std::string> steps;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(';', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        std::string step = text.substr(start, end - start);
+        std::size_t first = step.find_first_not_of(' ');
+        if (first != std::string::npos) {
+            steps.push_back(step.substr(first));
+        }
+        start = end + 1;
+    }
+    return steps;
+}
+
+// The next step, or an empty text when the script has run out.
+std::string PeekStep() {
+    std::vector<std::string> steps = ScriptSteps();
+    return nextStep < steps.size() ? steps[nextStep] : std::string();
+}
+
+void ConsumeStep() { ++nextStep; }
+
+// --- The transcript -------------------------------------------------------------
+
+std::string Utf8(const std::u16string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        char bytes[4];
+        int units = 1;
+        int n = Utf8EncodeOne(text.c_str() + i, bytes, &units);
+        if (n < 0) {
+            out += '?';
+        } else {
+            out.append(bytes, static_cast<std::size_t>(n));
+        }
+        i += static_cast<std::size_t>(units);
+    }
+    return out;
+}
+
+std::u16string Utf16(const std::string& text) {
+    std::u16string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        char16_t units[2];
+        int count = 0;
+        int used = Utf8DecodeOne(text.c_str() + i, text.size() - i, units, &count);
+        if (used < 0) {
+            out += u'?';
+            ++i;
+            continue;
+        }
+        out.append(units, static_cast<std::size_t>(count));
+        i += static_cast<std::size_t>(used);
+    }
+    return out;
+}
+
+// A text as a quoted transcript field: control characters escaped.
+std::string Quoted(const std::u16string& text) {
+    std::string out = "\"";
+    for (char c : Utf8(text)) {
+        switch (c) {
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            case '\t': out += "\\t"; break;
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            default: out += c;
+        }
+    }
+    return out + "\"";
+}
+
+void Transcribe(const std::string& lines) {
+    const char* path = std::getenv("CORVANE_USER_TRANSCRIPT");
+    if (path == nullptr || *path == 0) {
+        return;
+    }
+    if (std::FILE* file = std::fopen(path, "ab")) {
+        std::fwrite(lines.data(), 1, lines.size(), file);
+        std::fclose(file);
+    }
+}
+
+const char* KindName(PortableControlKind kind) {
+    switch (kind) {
+        case kControlButton: return "button";
+        case kControlStatic: return "static";
+        case kControlEdit: return "edit";
+        default: return "listbox";
+    }
+}
+
+void TranscribeDialog(const PortableDialog& dialog, const char* when) {
+    std::string lines = "dialog " + Quoted(dialog.source->caption) + " " + when + "\n";
+    for (const PortableControl& control : dialog.controls) {
+        lines += "  control " + std::to_string(control.source->id) + " " + KindName(control.source->kind) + " " +
+                 Quoted(control.text) + "\n";
+        if (control.source->kind == kControlList) {
+            lines += "  list " + std::to_string(control.source->id) + " count " +
+                     std::to_string(control.items.size()) + " current " + std::to_string(control.current) + "\n";
+            for (const std::u16string& item : control.items) {
+                lines += "    item " + Quoted(item) + "\n";
+            }
+        }
+    }
+    Transcribe(lines);
+}
+
+// --- Controls -------------------------------------------------------------------
+
+PortableDialog* D(WindowHandle dialog) { return static_cast<PortableDialog*>(dialog); }
+
+PortableControl* Find(WindowHandle dialog, int controlId) {
+    if (dialog == nullptr || controlId == -1) {
+        return nullptr;
+    }
+    for (PortableControl& control : D(dialog)->controls) {
+        if (control.source->id == controlId) {
+            return &control;
+        }
+    }
+    return nullptr;
+}
+
+PortableControl* FindList(WindowHandle dialog, int controlId) {
+    PortableControl* control = Find(dialog, controlId);
+    return control != nullptr && control->source->kind == kControlList ? control : nullptr;
+}
+
+// Dialog units to pixels for an 8-point dialog font.
+int PixelsX(int units) { return units * 6 / 4; }
+int PixelsY(int units) { return units * 13 / 8; }
+
+// Carries out one step of the script on the dialog.
+void Perform(PortableDialog& dialog, const std::string& step, DialogProcedure procedure, void* context) {
+    char verb[16] = {};
+    int id = 0;
+    int value = 0;
+    int consumed = 0;
+    std::sscanf(step.c_str(), "%15s%n", verb, &consumed);
+    std::string rest = step.substr(static_cast<std::size_t>(consumed));
+    int command = 0;
+    if (std::strcmp(verb, "select") == 0 && std::sscanf(rest.c_str(), "%d %d", &id, &value) == 2) {
+        PlatformListSelect(&dialog, id, value);
+    } else if (std::strcmp(verb, "type") == 0 && std::sscanf(rest.c_str(), " %d%n", &id, &consumed) == 1) {
+        std::string text = rest.substr(static_cast<std::size_t>(consumed));
+        if (!text.empty() && text[0] == ' ') {
+            text.erase(0, 1);
+        }
+        if (PortableControl* control = Find(&dialog, id)) {
+            control->text = Utf16(text);
+        }
+    } else if (std::strcmp(verb, "press") == 0 && std::sscanf(rest.c_str(), "%d", &id) == 1) {
+        command = id;
+    } else if (std::strcmp(verb, "escape") == 0 || std::strcmp(verb, "close") == 0) {
+        command = kButtonCancel;
+    } else {
+        Transcribe("  ignored step \"" + step + "\"\n");
+        return;
+    }
+    if (command != 0) {
+        procedure(&dialog, kDialogCommand, command, context);
+        if (!dialog.ended) {
+            TranscribeDialog(dialog, "shows");
+        }
+    }
+}
+
+}  // namespace
+
+int PlatformRunDialog(void* instance, int templateId, WindowHandle, DialogProcedure procedure, void* context) {
+    const PortableDialogTemplate* source = FindPortableTemplate(templateId);
+    if (instance == nullptr || source == nullptr || procedure == nullptr) {
+        return -1;
+    }
+    PortableDialog dialog{};
+    dialog.source = source;
+    dialog.window.rect = {0, 0, PixelsX(source->width), PixelsY(source->height)};
+    for (int i = 0; i < source->controlCount; ++i) {
+        const PortableControlTemplate& control = source->controls[i];
+        dialog.controls.push_back(PortableControl{&control, control.text, {}, -1});
+    }
+    openDialogs.push_back(&dialog);
+    procedure(&dialog, kDialogInit, 0, context);
+    TranscribeDialog(dialog, "opens");
+    while (!dialog.ended) {
+        std::string step = PeekStep();
+        if (step.empty()) {
+            Transcribe("  script ended: cancel\n");
+            procedure(&dialog, kDialogCommand, kButtonCancel, context);
+            if (!dialog.ended) {
+                PlatformEndDialog(&dialog, kButtonCancel);
+            }
+            break;
+        }
+        ConsumeStep();
+        Perform(dialog, step, procedure, context);
+    }
+    openDialogs.pop_back();
+    Transcribe("dialog " + Quoted(source->caption) + " ends " + std::to_string(dialog.code) + "\n");
+    return dialog.code;
+}
+
+void PlatformEndDialog(WindowHandle dialog, int code) {
+    if (dialog != nullptr) {
+        D(dialog)->ended = true;
+        D(dialog)->code = code;
+    }
+}
+
+int PlatformHasControl(WindowHandle dialog, int controlId) { return Find(dialog, controlId) != nullptr; }
+
+int PlatformSetControlText(WindowHandle dialog, int controlId, const char16_t* text) {
+    PortableControl* control = Find(dialog, controlId);
+    if (control == nullptr || text == nullptr) {
+        return 0;
+    }
+    control->text = text;
+    return 1;
+}
+
+int PlatformGetControlText(WindowHandle dialog, int controlId, char16_t* out, int capacity) {
+    PortableControl* control = Find(dialog, controlId);
+    if (out == nullptr || capacity <= 0) {
+        return 0;
+    }
+    out[0] = 0;
+    if (control == nullptr) {
+        return 0;
+    }
+    std::size_t n = control->text.size() < static_cast<std::size_t>(capacity - 1) ? control->text.size()
+                                                                                   : static_cast<std::size_t>(capacity - 1);
+    control->text.copy(out, n);
+    out[n] = 0;
+    return static_cast<int>(n);
+}
+
+int PlatformListReset(WindowHandle dialog, int controlId) {
+    PortableControl* list = FindList(dialog, controlId);
+    if (list == nullptr) {
+        return 0;
+    }
+    list->items.clear();
+    list->current = -1;
+    return 1;
+}
+
+int PlatformListAdd(WindowHandle dialog, int controlId, const char16_t* text) {
+    PortableControl* list = FindList(dialog, controlId);
+    if (list == nullptr || text == nullptr) {
+        return 0;
+    }
+    list->items.emplace_back(text);
+    return 1;
+}
+
+int PlatformListCount(WindowHandle dialog, int controlId) {
+    PortableControl* list = FindList(dialog, controlId);
+    return list != nullptr ? static_cast<int>(list->items.size()) : 0;
+}
+
+int PlatformListIsSelected(WindowHandle dialog, int controlId, int index) {
+    PortableControl* list = FindList(dialog, controlId);
+    return list != nullptr && index >= 0 && index == list->current;
+}
+
+int PlatformListCurrent(WindowHandle dialog, int controlId) {
+    PortableControl* list = FindList(dialog, controlId);
+    return list != nullptr ? list->current : -1;
+}
+
+int PlatformListSelect(WindowHandle dialog, int controlId, int index) {
+    PortableControl* list = FindList(dialog, controlId);
+    if (list == nullptr || list->source->noSelection) {
+        return 0;
+    }
+    if (index < 0 || index >= static_cast<int>(list->items.size())) {
+        list->current = -1;
+        return index == -1;
+    }
+    list->current = index;
+    return 1;
+}
+
+int PlatformMessageBox(WindowHandle, const char16_t* text, const char16_t* title, MessageBoxIcon icon,
+                       MessageBoxButtons buttons) {
+    int answer = kButtonOk;
+    std::string step = PeekStep();
+    if (step.rfind("answer", 0) == 0) {
+        ConsumeStep();
+        answer = std::atoi(step.c_str() + 6) == kButtonCancel ? kButtonCancel : kButtonOk;
+    }
+    if (buttons == kButtonsOk) {
+        answer = kButtonOk;
+    }
+    Transcribe("messagebox " + Quoted(title != nullptr ? title : u"") + " icon " +
+               (icon == kIconError ? "error" : "information") + " buttons " +
+               (buttons == kButtonsOk ? "ok" : "okcancel") + "\n  text " + Quoted(text != nullptr ? text : u"") +
+               "\nmessagebox answer " + std::to_string(answer) + "\n");
+    return answer;
+}
+
+WindowHandle PlatformFocusWindow() { return openDialogs.empty() ? nullptr : openDialogs.back(); }
