@@ -19,13 +19,6 @@ AffineDecomposition Decompose(const Matrix4& a) {
     return parts;
 }
 
-void ExpectQuaternionEq(const Quaternion& expected, const Quaternion& actual) {
-    EXPECT_EQ(expected.x, actual.x);
-    EXPECT_EQ(expected.y, actual.y);
-    EXPECT_EQ(expected.z, actual.z);
-    EXPECT_EQ(expected.w, actual.w);
-}
-
 void ExpectVectorEq(const Vector4& expected, const Vector4& actual) {
     EXPECT_EQ(expected.x, actual.x);
     EXPECT_EQ(expected.y, actual.y);

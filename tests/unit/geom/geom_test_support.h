@@ -21,20 +21,15 @@ inline Matrix4 Rows(std::initializer_list<float> values) {
     return m;
 }
 
-inline Matrix4 Diagonal(float x, float y, float z) {
-    Matrix4 m = kIdentityMatrix;
-    m.m[0] = x;
-    m.m[5] = y;
-    m.m[10] = z;
-    return m;
-}
+inline Matrix4 Diagonal(float x, float y, float z) { return Rows({x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}); }
 
-inline Matrix4 Translation(float x, float y, float z) {
-    Matrix4 m = kIdentityMatrix;
-    m.m[3] = x;
-    m.m[7] = y;
-    m.m[11] = z;
-    return m;
+inline Matrix4 Translation(float x, float y, float z) { return Rows({1, 0, 0, x, 0, 1, 0, y, 0, 0, 1, z, 0, 0, 0, 1}); }
+
+inline void ExpectQuaternionEq(const Quaternion& expected, const Quaternion& actual) {
+    EXPECT_EQ(expected.x, actual.x);
+    EXPECT_EQ(expected.y, actual.y);
+    EXPECT_EQ(expected.z, actual.z);
+    EXPECT_EQ(expected.w, actual.w);
 }
 
 // The rotation of a unit quaternion, computed in double (textbook formula,

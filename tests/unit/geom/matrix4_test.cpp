@@ -126,18 +126,4 @@ TEST(GeomTransformPoint, IgnoresBottomRowAndMayWorkInPlace) {
     EXPECT_TRUE(SameBits(a.x, p.x) && SameBits(a.y, p.y) && SameBits(a.z, p.z));
 }
 
-TEST(GeomVector, DotAndCrossProducts) {
-    EXPECT_EQ(32.0f, DotProduct({1, 2, 3}, {4, 5, 6}));
-    Vector3 z;
-    CrossProduct({1, 0, 0}, {0, 1, 0}, &z);
-    EXPECT_EQ(0.0f, z.x);
-    EXPECT_EQ(0.0f, z.y);
-    EXPECT_EQ(1.0f, z.z);
-    Vector3 a = {1, 2, 3};
-    CrossProduct(a, {4, 5, 6}, &a);  // in place: (2*6 - 3*5, 3*4 - 1*6, 1*5 - 2*4)
-    EXPECT_EQ(-3.0f, a.x);
-    EXPECT_EQ(6.0f, a.y);
-    EXPECT_EQ(-3.0f, a.z);
-}
-
 }  // namespace

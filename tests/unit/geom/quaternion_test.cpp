@@ -10,13 +10,6 @@ using namespace geomtest;
 
 namespace {
 
-void ExpectQuaternionEq(const Quaternion& expected, const Quaternion& actual) {
-    EXPECT_EQ(expected.x, actual.x);
-    EXPECT_EQ(expected.y, actual.y);
-    EXPECT_EQ(expected.z, actual.z);
-    EXPECT_EQ(expected.w, actual.w);
-}
-
 TEST(GeomQuaternionFromMatrix, KnownRotations) {
     Quaternion q;
     QuaternionFromMatrix(kIdentityMatrix, &q);
@@ -34,14 +27,6 @@ TEST(GeomQuaternionFromMatrix, KnownRotations) {
     ExpectQuaternionEq({1, 0, 0, 0}, q);
     QuaternionFromMatrix(Diagonal(-1, 1, -1), &q);
     ExpectQuaternionEq({0, 1, 0, 0}, q);
-}
-
-TEST(GeomQuaternionFromMatrix, ScalesByTheBottomRightElement) {
-    Matrix4 m = Diagonal(4, 4, 4);
-    m.m[15] = 4;
-    Quaternion q;
-    QuaternionFromMatrix(m, &q);
-    ExpectQuaternionEq({0, 0, 0, 1}, q);
 }
 
 TEST(GeomQuaternionFromMatrix, RecoversRandomRotationsOnEveryBranch) {
