@@ -1,0 +1,74 @@
+#include "anim/model_bounds.h"
+
+#include "anim/frame_sampling.h"
+#include "anim/pose_arrays.h"
+#include "anim/pose_evaluation.h"
+
+namespace {
+
+constexpr float kLargestFloat = 3.4028235e38f;
+
+void StartBounds(ModelBounds* bounds) {
+    bounds->min = {kLargestFloat, kLargestFloat, kLargestFloat};
+    bounds->max = {-kLargestFloat, -kLargestFloat, -kLargestFloat};
+}
+
+void Widen(float value, float* min, float* max) {
+    if (!(value > *min)) *min = value;
+    if (!(value < *max)) *max = value;
+}
+
+void Include(const Vector3& point, ModelBounds* bounds) {
+    Widen(point.x, &bounds->min.x, &bounds->max.x);
+    Widen(point.y, &bounds->min.y, &bounds->max.y);
+    Widen(point.z, &bounds->min.z, &bounds->max.z);
+}
+
+void FinishBounds(ModelBounds* bounds) {
+    const Vector3& lo = bounds->min;
+    const Vector3& hi = bounds->max;
+    bounds->centre = {(lo.x + hi.x) * 0.5f, (lo.y + hi.y) * 0.5f, (lo.z + hi.z) * 0.5f};
+    bounds->size = {hi.x - lo.x, hi.y - lo.y, hi.z - lo.z};
+}
+
+}  // namespace
+
+void AnimatedBounds(HostScene* scene, ModelBounds* bounds) {
+    if (bounds == nullptr) {
+        return;
+    }
+    *bounds = {};
+    if (scene == nullptr || posedVertices.count == 0 || scene->animations.items == nullptr) {
+        return;
+    }
+    StartBounds(bounds);
+    InitBindPose();
+    for (int a = 0; a < scene->animations.count; ++a) {
+        HostAnimation* animation = &scene->animations.items[a];
+        const int frames = AnimationFrameCount(animation);
+        const float step = AnimationSampleStep(animation);
+        for (int i = 0; i < frames; ++i) {
+            EvaluatePose(scene, animation, AnimationSampleTime(step, i));
+            for (int v = 0; v < posedVertices.count; ++v) {
+                Include(posedVertices.items[v].position, bounds);
+            }
+        }
+    }
+    FinishBounds(bounds);
+}
+
+void StaticBounds(const HostScene* scene, ModelBounds* bounds) {
+    if (bounds == nullptr) {
+        return;
+    }
+    *bounds = {};
+    if (scene == nullptr || scene->vertices.items == nullptr) {
+        return;
+    }
+    StartBounds(bounds);
+    for (int v = 0; v < scene->vertices.count; ++v) {
+        const float* p = scene->vertices.items[v].position;
+        Include({p[0], p[1], p[2]}, bounds);
+    }
+    FinishBounds(bounds);
+}

@@ -1,0 +1,26 @@
+// The bounding box of everything an export writes: every sampled frame of
+// every animation, or the host vertex positions of a scene without
+// animations.
+#pragma once
+
+#include "geom/vector3.h"
+#include "plugin/host_records.h"
+
+struct ModelBounds {
+    Vector3 size;    // max - min per axis
+    Vector3 min;     // smallest coordinate per axis
+    Vector3 max;     // largest coordinate per axis
+    Vector3 centre;  // (min + max) x 0.5 per axis
+};
+
+// Bounds of the posed vertices over every frame of every animation, in the
+// order, at the times and by the evaluation the frame writer uses. Runs
+// InitBindPose first and leaves posedVertices in the pose of the last frame.
+// All zeros when the scene, the posed vertices or the animation list is
+// absent.
+void AnimatedBounds(HostScene* scene, ModelBounds* bounds);
+
+// Bounds of the host vertex positions. All zeros when the scene or its vertex
+// list is absent; a present but empty list leaves min at the largest float
+// and max at its negation.
+void StaticBounds(const HostScene* scene, ModelBounds* bounds);

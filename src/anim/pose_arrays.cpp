@@ -1,0 +1,58 @@
+#include "anim/pose_arrays.h"
+
+#include <new>
+
+BonePoseArray bonePoses = {0, nullptr};
+PosedVertexArray posedVertices = {0, nullptr};
+
+bool AllocBonePoses(const HostScene* scene) {
+    if (scene == nullptr || scene->bones.items == nullptr || scene->bones.count <= 0) {
+        return false;
+    }
+    FreeBonePoses();
+    const int count = scene->bones.count;
+    BonePose* poses = new (std::nothrow) BonePose[static_cast<std::size_t>(count)]();
+    if (poses == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        const HostBone& bone = scene->bones.items[i];
+        BonePose& pose = poses[i];
+        pose.parentIndex = bone.parentIndex;
+        pose.localTranslation = {bone.localTranslation[0], bone.localTranslation[1], bone.localTranslation[2]};
+        pose.localRotation = {bone.localRotation[0], bone.localRotation[1], bone.localRotation[2],
+                              bone.localRotation[3]};
+        pose.localScale = {bone.localScale[0], bone.localScale[1], bone.localScale[2]};
+    }
+    bonePoses = {count, poses};
+    return true;
+}
+
+bool AllocPosedVertices(const HostScene* scene) {
+    if (scene == nullptr || scene->vertices.items == nullptr || scene->vertices.count <= 0) {
+        return false;
+    }
+    FreePosedVertices();
+    const int count = scene->vertices.count;
+    PosedVertex* vertices = new (std::nothrow) PosedVertex[static_cast<std::size_t>(count)]();
+    if (vertices == nullptr) {
+        return false;
+    }
+    for (int i = 0; i < count; ++i) {
+        const HostVertex& host = scene->vertices.items[i];
+        vertices[i].position = {host.position[0], host.position[1], host.position[2]};
+        vertices[i].normal = {host.normal[0], host.normal[1], host.normal[2]};
+    }
+    posedVertices = {count, vertices};
+    return true;
+}
+
+void FreeBonePoses() {
+    delete[] bonePoses.items;
+    bonePoses = {0, nullptr};
+}
+
+void FreePosedVertices() {
+    delete[] posedVertices.items;
+    posedVertices = {0, nullptr};
+}

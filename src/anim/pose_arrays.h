@@ -1,0 +1,57 @@
+// The working arrays of pose evaluation: one BonePose per host bone and one
+// PosedVertex per host vertex, built once per export and reused for every
+// evaluated frame. An array that is not allocated has count 0 and a null
+// pointer, and every operation treats it as absent.
+#pragma once
+
+#include <cstdint>
+
+#include "geom/matrix4.h"
+#include "geom/quaternion.h"
+#include "geom/vector3.h"
+#include "plugin/host_records.h"
+
+struct BonePose {
+    Vector3 localTranslation;    // copied from the host bone
+    Quaternion localRotation;    // copied from the host bone
+    Vector3 localScale;          // copied from the host bone
+    Matrix4 bindLocal;           // rest transform relative to the parent: T x R x S
+    Matrix4 bindWorld;           // rest transform in model space
+    Matrix4 inverseBindWorld;    // inverse of bindWorld (identity when singular)
+    Matrix4 poseLocal;           // transform relative to the parent at the evaluated time
+    Matrix4 poseWorld;           // transform in model space at the evaluated time
+    std::int32_t parentIndex;    // copied from the host bone; negative: a root
+};
+
+// Posed position and normal of one host vertex.
+struct PosedVertex {
+    Vector3 position;
+    Vector3 normal;
+};
+
+struct BonePoseArray {
+    int count;
+    BonePose* items;
+};
+
+struct PosedVertexArray {
+    int count;
+    PosedVertex* items;
+};
+
+// Owned by this module; filled by the Alloc operations, released by the Free ones.
+extern BonePoseArray bonePoses;
+extern PosedVertexArray posedVertices;
+
+// One zero-filled BonePose per scene bone with the bone's parent and rest
+// translation, rotation and scale. False, with the array absent, when the
+// scene has no bones or memory could not be had.
+bool AllocBonePoses(const HostScene* scene);
+// One PosedVertex per scene vertex holding the host position and normal.
+// False, with the array absent, when the scene has no vertices or memory
+// could not be had.
+bool AllocPosedVertices(const HostScene* scene);
+
+// Release an array and set its count to 0; harmless when it is absent.
+void FreeBonePoses();
+void FreePosedVertices();
