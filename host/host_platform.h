@@ -29,3 +29,7 @@ std::string HostProgramDirectory();
 // UTF-8 <-> UTF-16 for the host's own texts.
 std::u16string HostWiden(const std::string& utf8);
 std::string HostNarrow(const std::u16string& utf16);
+// The UTF-16 half of a host text (up to its terminator, at most 260 units).
+std::u16string HostWideText(const TextPair& pair);
+// The same as UTF-8.
+std::string HostText(const TextPair& pair);

@@ -57,3 +57,13 @@ std::string HostNarrow(const std::u16string& utf16) {
     }
     return out;
 }
+
+std::u16string HostWideText(const TextPair& pair) {
+    std::size_t n = 0;
+    while (n < kTextPairUnits && pair.wide[n] != 0) {
+        ++n;
+    }
+    return std::u16string(pair.wide, n);
+}
+
+std::string HostText(const TextPair& pair) { return HostNarrow(HostWideText(pair)); }

@@ -4,7 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "host/call_log.h"
+#include "host/dialog_user.h"
 #include "host/host_session.h"
+#include "host/import_flow.h"
+#include "host/sample_model.h"
 #include "host/registration_check.h"
 
 namespace {
@@ -12,8 +16,15 @@ namespace {
 int Usage() {
     std::fprintf(stderr,
                  "usage: corvane-host info [PLUGIN]\n"
-                 "  info   load the plug-in (default: corvane_64.dlx next to this program),\n"
-                 "         register it and print what it registers\n");
+                 "       corvane-host sample DIRECTORY\n"
+                 "       corvane-host import PLUGIN FILE.md2 [--frame N | --cancel | --interactive]\n"
+                 "                           [--obj OUT.obj] [--transcript]\n"
+                 "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
+                 "          register it and print what it registers\n"
+                 "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
+                 "  import  read FILE.md2 and import one frame: --frame N picks frame N in the\n"
+                 "          dialog (default 0), --cancel cancels it, --interactive leaves the\n"
+                 "          dialog to you (Windows); --obj writes the scene as OBJ and MTL\n");
     return 2;
 }
 
@@ -45,6 +56,69 @@ int Info(const std::string& pluginPath) {
     return problems.empty() ? 0 : 1;
 }
 
+int Import(const std::vector<std::string>& args) {
+    std::string pluginPath = args[1];
+    std::string file = args[2];
+    std::string script = "press 1";
+    std::string objPath;
+    bool interactive = false;
+    bool showTranscript = false;
+    for (std::size_t i = 3; i < args.size(); ++i) {
+        if (args[i] == "--frame" && i + 1 < args.size()) {
+            script = "select 112 " + args[++i] + "; press 1";
+        } else if (args[i] == "--cancel") {
+            script = "press 2";
+        } else if (args[i] == "--interactive") {
+            interactive = true;
+        } else if (args[i] == "--obj" && i + 1 < args.size()) {
+            objPath = args[++i];
+        } else if (args[i] == "--transcript") {
+            showTranscript = true;
+        } else {
+            return Usage();
+        }
+    }
+    HostSession session;
+    std::string error;
+    if (!OpenSession(pluginPath, &session, &error)) {
+        std::printf("load failed: %s\n", error.c_str());
+        return 1;
+    }
+    RefScene* scene = RefSceneCreate();
+    ClearHostCallLog();
+    ImportRun run;
+    if (interactive) {
+        RefSetFilePath(scene, file);
+        run.readAnswer = SendRequest(&session, kHostRead, scene);
+        run.errorText = RefErrorText(scene);
+        if (run.readAnswer == 1) {
+            run.optionsAnswer = SendRequest(&session, kHostImportOptions, scene);
+        }
+    } else {
+        run = RunImport(&session, scene, file, script);
+    }
+    std::printf("file: %s\n", file.c_str());
+    std::printf("read request: %d%s%s\n", run.readAnswer, run.errorText.empty() ? "" : " error text: ",
+                run.errorText.c_str());
+    if (run.optionsAnswer != -1) {
+        std::printf("import-options request: %d (%s)\n", run.optionsAnswer,
+                    run.optionsAnswer == 1 ? "built" : run.optionsAnswer == 2 ? "cancelled" : "failed");
+    }
+    if (showTranscript) {
+        std::printf("%s", run.transcript.c_str());
+    }
+    std::printf("%s", DescribeScene(scene).c_str());
+    int result = run.optionsAnswer == 1 || (run.optionsAnswer == 2 && script == "press 2") ? 0 : 1;
+    if (!objPath.empty()) {
+        bool written = WriteSceneObj(scene, objPath);
+        std::printf("obj: %s %s\n", objPath.c_str(), written ? "written" : "could not be written");
+        result = written ? result : 1;
+    }
+    RefSceneDestroy(scene);
+    CloseSession(&session);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +128,14 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "info" && args.size() <= 2) {
         return Info(args.size() == 2 ? args[1] : DefaultPluginPath());
+    }
+    if (args[0] == "sample" && args.size() == 2) {
+        std::string path = WriteSampleModel(args[1]);
+        std::printf("%s\n", path.empty() ? "the sample could not be written" : path.c_str());
+        return path.empty() ? 1 : 0;
+    }
+    if (args[0] == "import" && args.size() >= 3) {
+        return Import(args);
     }
     return Usage();
 }

@@ -259,14 +259,6 @@ int NewGroup(RefScene* scene, const TextPair& name) {
     return index;
 }
 
-std::u16string WideOf(const TextPair& pair) {
-    std::size_t n = 0;
-    while (n < kTextPairUnits && pair.wide[n] != 0) {
-        ++n;
-    }
-    return std::u16string(pair.wide, n);
-}
-
 TextPair HostTextPair(const std::string& utf8) {
     TextPair pair{};
     std::u16string wide = HostWiden(utf8);
@@ -432,7 +424,7 @@ HostMaterial* OpAddMaterial(HostScene* self, TextPair* name) {
     if (name == nullptr || !Answer(scene, RefAnswer::AddMaterial)) {
         return nullptr;
     }
-    int index = NewMaterial(scene, HostNarrow(WideOf(*name)));
+    int index = NewMaterial(scene, HostText(*name));
     return &scene->data->materials[static_cast<std::size_t>(index)];
 }
 
@@ -522,7 +514,7 @@ void RefSetFilePath(RefScene* scene, const std::string& utf8Path) {
 }
 
 std::string RefErrorText(RefScene* scene) {
-    return HostNarrow(WideOf(scene->scene.errorText));
+    return HostText(scene->scene.errorText);
 }
 
 // --- Building ------------------------------------------------------------------

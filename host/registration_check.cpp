@@ -58,11 +58,7 @@ std::vector<std::string> CheckRegistration(const RefRegistration& registration) 
 }
 
 std::string PrintableText(const TextPair& pair) {
-    std::size_t n = 0;
-    while (n < kTextPairUnits && pair.wide[n] != 0) {
-        ++n;
-    }
-    std::string text = HostNarrow(std::u16string(pair.wide, n));
+    std::string text = HostText(pair);
     std::string out;
     for (char c : text) {
         switch (c) {

@@ -152,11 +152,22 @@ const char* KindName(PortableControlKind kind) {
     }
 }
 
+// Dialog units to pixels for an 8-point dialog font: 4 horizontal units are
+// 6 pixels, 8 vertical units 13, rounded to the nearest pixel.
+constexpr int kUnitsX = 6;
+constexpr int kUnitsY = 13;
+int PixelsX(int units) { return (units * kUnitsX + 2) / 4; }
+int PixelsY(int units) { return (units * kUnitsY + 4) / 8; }
+
 void TranscribeDialog(const PortableDialog& dialog, const char* when) {
     std::string lines = "dialog " + Quoted(dialog.source->caption) + " " + when + "\n";
+    lines += "  units " + std::to_string(kUnitsX) + " " + std::to_string(kUnitsY) + "\n";
     for (const PortableControl& control : dialog.controls) {
-        lines += "  control " + std::to_string(control.source->id) + " " + KindName(control.source->kind) + " " +
-                 Quoted(control.text) + "\n";
+        const PortableControlTemplate& t = *control.source;
+        lines += "  control " + std::to_string(t.id) + " " + KindName(t.kind) + " " + Quoted(control.text) + "\n";
+        lines += "  rect " + std::to_string(t.id) + " " + std::to_string(PixelsX(t.x)) + " " +
+                 std::to_string(PixelsY(t.y)) + " " + std::to_string(PixelsX(t.x + t.width)) + " " +
+                 std::to_string(PixelsY(t.y + t.height)) + "\n";
         if (control.source->kind == kControlList) {
             lines += "  list " + std::to_string(control.source->id) + " count " +
                      std::to_string(control.items.size()) + " current " + std::to_string(control.current) + "\n";
@@ -189,9 +200,6 @@ PortableControl* FindList(WindowHandle dialog, int controlId) {
     return control != nullptr && control->source->kind == kControlList ? control : nullptr;
 }
 
-// Dialog units to pixels for an 8-point dialog font.
-int PixelsX(int units) { return units * 6 / 4; }
-int PixelsY(int units) { return units * 13 / 8; }
 
 // Carries out one step of the script on the dialog.
 void Perform(PortableDialog& dialog, const std::string& step, DialogProcedure procedure, void* context) {

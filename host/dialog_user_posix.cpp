@@ -1,0 +1,41 @@
+// On Linux the plug-in's portable dialogs read the script and write the
+// transcript themselves; the user only hands them over.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "host/dialog_user.h"
+
+namespace {
+
+std::string TranscriptPath() {
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp != nullptr && *tmp != 0 ? tmp : "/tmp") + "/corvane-user-" +
+           std::to_string(static_cast<long>(getpid())) + ".txt";
+}
+
+}  // namespace
+
+void StartDialogUser(const std::string& script) {
+    std::string path = TranscriptPath();
+    std::remove(path.c_str());
+    setenv("CORVANE_USER_SCRIPT", script.c_str(), 1);
+    setenv("CORVANE_USER_TRANSCRIPT", path.c_str(), 1);
+}
+
+std::string FinishDialogUser() {
+    std::string path = TranscriptPath();
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    file.close();
+    std::remove(path.c_str());
+    unsetenv("CORVANE_USER_SCRIPT");
+    unsetenv("CORVANE_USER_TRANSCRIPT");
+    return text.str();
+}
+
+void SetDialogScreenshotDirectory(const std::string&) {}
