@@ -25,7 +25,7 @@ if(CORVANE_TESTS)
   # Every test of the test program, run under Wine inside Xvfb against the
   # real DLL.
   add_test(NAME windows_tests
-    COMMAND ${CMAKE_SOURCE_DIR}/tools/run-wine.sh ${CORVANE_WINDOWS_DIR}/bin/corvane_tests.exe
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/run-windows-tests.sh ${CORVANE_WINDOWS_DIR}/bin/corvane_tests.exe
             --gtest_color=no
     WORKING_DIRECTORY ${CORVANE_WINDOWS_DIR}/bin)
   set_tests_properties(windows_tests PROPERTIES

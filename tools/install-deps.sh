@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ clang llvm libclang-rt-14-dev
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine wine64 xvfb xauth x11-apps imagemagick
+  wine wine64 fonts-wine xvfb xauth x11-apps imagemagick
   assimp-utils assimp-testmodels
 )
 missing=()

@@ -7,6 +7,14 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 mkdir -p "$WINEPREFIX"
 wine=$(command -v wine || command -v wine64)
+# Windows live in a Wine virtual desktop of 1024 x 768: without a window
+# manager on the display, Wine would wait for one whenever a window closes.
+if [ ! -f "$WINEPREFIX/.corvane-desktop" ]; then
+  "$wine" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  "$wine" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.corvane-desktop"
+fi
 if [ -n "${DISPLAY:-}" ] && [ "${CORVANE_OWN_DISPLAY:-1}" = 0 ]; then
   exec "$wine" "$@"
 fi
