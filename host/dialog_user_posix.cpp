@@ -22,7 +22,10 @@ std::string TranscriptPath() {
 void StartDialogUser(const std::string& script) {
     std::string path = TranscriptPath();
     std::remove(path.c_str());
-    setenv("CORVANE_USER_SCRIPT", script.c_str(), 1);
+    // The remark makes every run a new script, even when its steps repeat.
+    static int runs = 0;
+    std::string numbered = "#run " + std::to_string(++runs) + ";" + script;
+    setenv("CORVANE_USER_SCRIPT", numbered.c_str(), 1);
     setenv("CORVANE_USER_TRANSCRIPT", path.c_str(), 1);
 }
 

@@ -8,6 +8,7 @@
 //   press ID          press button ID (1 OK/Import, 2 Cancel, 3 Rename)
 //   escape | close    the Escape key or the close box (both command 2)
 //   answer N          the button pressed in the next message box (1 OK, 2 Cancel)
+//   #...              a remark; a script that changes in any way starts anew
 // A dialog whose script has run out is cancelled, so nothing ever waits.
 // When CORVANE_USER_TRANSCRIPT names a file, everything the user saw is
 // appended to it: each dialog's caption, controls and list items when it
@@ -64,7 +65,7 @@ std::vector<std::string> ScriptSteps() {
         }
         std::string step = text.substr(start, end - start);
         std::size_t first = step.find_first_not_of(' ');
-        if (first != std::string::npos) {
+        if (first != std::string::npos && step[first] != '#') {
             steps.push_back(step.substr(first));
         }
         start = end + 1;
@@ -165,9 +166,10 @@ void TranscribeDialog(const PortableDialog& dialog, const char* when) {
     for (const PortableControl& control : dialog.controls) {
         const PortableControlTemplate& t = *control.source;
         lines += "  control " + std::to_string(t.id) + " " + KindName(t.kind) + " " + Quoted(control.text) + "\n";
+        // Position and size are mapped each by itself, as Windows does.
         lines += "  rect " + std::to_string(t.id) + " " + std::to_string(PixelsX(t.x)) + " " +
-                 std::to_string(PixelsY(t.y)) + " " + std::to_string(PixelsX(t.x + t.width)) + " " +
-                 std::to_string(PixelsY(t.y + t.height)) + "\n";
+                 std::to_string(PixelsY(t.y)) + " " + std::to_string(PixelsX(t.x) + PixelsX(t.width)) + " " +
+                 std::to_string(PixelsY(t.y) + PixelsY(t.height)) + "\n";
         if (control.source->kind == kControlList) {
             lines += "  list " + std::to_string(control.source->id) + " count " +
                      std::to_string(control.items.size()) + " current " + std::to_string(control.current) + "\n";
