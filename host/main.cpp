@@ -1,6 +1,7 @@
 // corvane-host: the reference host as a command-line program. It loads a
 // plug-in binary the way the modelling host does and drives it.
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -56,9 +57,12 @@ int Info(const std::string& pluginPath) {
     return problems.empty() ? 0 : 1;
 }
 
+// Paths are made absolute first: an import changes the current directory.
+std::string Absolute(const std::string& path) { return std::filesystem::absolute(path).generic_string(); }
+
 int Import(const std::vector<std::string>& args) {
-    std::string pluginPath = args[1];
-    std::string file = args[2];
+    std::string pluginPath = Absolute(args[1]);
+    std::string file = Absolute(args[2]);
     std::string script = "press 1";
     std::string objPath;
     bool interactive = false;
@@ -71,7 +75,7 @@ int Import(const std::vector<std::string>& args) {
         } else if (args[i] == "--interactive") {
             interactive = true;
         } else if (args[i] == "--obj" && i + 1 < args.size()) {
-            objPath = args[++i];
+            objPath = Absolute(args[++i]);
         } else if (args[i] == "--transcript") {
             showTranscript = true;
         } else {
