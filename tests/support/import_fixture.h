@@ -26,12 +26,17 @@ protected:
     int ImportOptionsAgain(const std::string& script);
 
     HostScene* Scene() { return RefSceneHost(scene_); }
-    Transcript Seen() const { return ParseTranscript(lastTranscript_); }
+    // What the user saw in the last run; valid until the next call.
+    const Transcript& Seen() {
+        seen_ = ParseTranscript(lastTranscript_);
+        return seen_;
+    }
 
     HostSession session_{};
     RefScene* scene_ = nullptr;
     std::string directory_;
     std::string lastTranscript_;
+    Transcript seen_;
 };
 
 // Frame `frame` of a builder model, decoded the way a reader must: byte times
