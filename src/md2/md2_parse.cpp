@@ -40,8 +40,6 @@ bool HeaderFitsFile(const Md2Header& header, std::uint32_t length) {
            SectionFits(length, header.ofs_frames, header.num_frames, FrameBytes(header));
 }
 
-// Zero-filled by memset rather than value-initialisation: the library's fill
-// is several times faster on the large position arrays.
 template <typename T>
 T* AllocateZeroed(std::int32_t count) {
     static_assert(std::is_trivially_default_constructible_v<T> && std::is_trivially_copyable_v<T>);
@@ -62,13 +60,6 @@ bool AllocateModel(const Md2Header& header, Md2Model* model) {
         if (model->frames == nullptr) {
             return false;
         }
-        for (int i = 0; i < model->frameCount && header.num_xyz > 0; ++i) {
-            model->frames[i].vertexCount = header.num_xyz;
-            model->frames[i].positions = AllocateZeroed<Md2Position>(header.num_xyz);
-            if (model->frames[i].positions == nullptr) {
-                return false;
-            }
-        }
     }
     if (model->triangleCount > 0) {
         model->triangles = AllocateZeroed<Md2Triangle>(model->triangleCount);
@@ -79,11 +70,17 @@ bool AllocateModel(const Md2Header& header, Md2Model* model) {
             model->triangles[i].cornerCount = 3;
         }
     }
-    if (model->texCoordCount > 0 && (model->texCoords = AllocateZeroed<Md2TexCoord>(model->texCoordCount)) == nullptr) {
-        return false;
+    if (model->texCoordCount > 0) {
+        model->texCoords = AllocateZeroed<Md2TexCoord>(model->texCoordCount);
+        if (model->texCoords == nullptr) {
+            return false;
+        }
     }
-    if (model->skinCount > 0 && (model->skins = AllocateZeroed<Md2SkinName>(model->skinCount)) == nullptr) {
-        return false;
+    if (model->skinCount > 0) {
+        model->skins = AllocateZeroed<Md2SkinName>(model->skinCount);
+        if (model->skins == nullptr) {
+            return false;
+        }
     }
     return true;
 }
@@ -102,55 +99,57 @@ void DecodeSkinName(const Md2SkinRecord& record, Md2SkinName* skin) {
     }
 }
 
-bool DecodeSkins(ReadCursor* cursor, const Md2Header& header, Md2Model* model) {
-    if (!CursorSeek(cursor, static_cast<std::uint32_t>(header.ofs_skins))) {
+// Sets the position to the section's offset, then hands each of its `count`
+// records to `decode` with its index. Fails when the offset is not below the
+// length, as soon as a record would run past the end, or when `decode` fails.
+template <typename Decode>
+bool DecodeSection(ReadCursor* cursor, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes,
+                   Decode decode) {
+    if (!CursorSeek(cursor, static_cast<std::uint32_t>(offset))) {
         return false;
     }
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(header.num_skins); ++i) {
-        const std::uint8_t* bytes = CursorRead(cursor, kMd2SkinBytes);
-        if (bytes == nullptr) {
+    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(count); ++i) {
+        const std::uint8_t* bytes = CursorRead(cursor, recordBytes);
+        if (bytes == nullptr || !decode(i, bytes)) {
             return false;
         }
-        DecodeSkinName(DecodeMd2Skin(bytes), &model->skins[i]);
     }
     return true;
 }
 
+bool DecodeSkins(ReadCursor* cursor, const Md2Header& header, Md2Model* model) {
+    return DecodeSection(cursor, header.ofs_skins, header.num_skins, kMd2SkinBytes,
+                         [model](std::uint32_t i, const std::uint8_t* bytes) {
+                             DecodeSkinName(DecodeMd2Skin(bytes), &model->skins[i]);
+                             return true;
+                         });
+}
+
 bool DecodeTexCoords(ReadCursor* cursor, const Md2Header& header, Md2Model* model) {
-    if (!CursorSeek(cursor, static_cast<std::uint32_t>(header.ofs_st)) || header.skinwidth == 0 ||
-        header.skinheight == 0) {
+    if (header.skinwidth == 0 || header.skinheight == 0) {
         return false;
     }
     const float inverseWidth = 1.0f / static_cast<float>(header.skinwidth);
     const float inverseHeight = 1.0f / static_cast<float>(header.skinheight);
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(header.num_st); ++i) {
-        const std::uint8_t* bytes = CursorRead(cursor, kMd2TexCoordBytes);
-        if (bytes == nullptr) {
-            return false;
-        }
-        Md2TexCoordRecord record = DecodeMd2TexCoord(bytes);
-        model->texCoords[i].u = static_cast<float>(record.s) * inverseWidth;
-        model->texCoords[i].v = static_cast<float>(record.t) * inverseHeight;
-    }
-    return true;
+    return DecodeSection(cursor, header.ofs_st, header.num_st, kMd2TexCoordBytes,
+                         [=](std::uint32_t i, const std::uint8_t* bytes) {
+                             Md2TexCoordRecord record = DecodeMd2TexCoord(bytes);
+                             model->texCoords[i].u = static_cast<float>(record.s) * inverseWidth;
+                             model->texCoords[i].v = static_cast<float>(record.t) * inverseHeight;
+                             return true;
+                         });
 }
 
 bool DecodeTriangles(ReadCursor* cursor, const Md2Header& header, Md2Model* model) {
-    if (!CursorSeek(cursor, static_cast<std::uint32_t>(header.ofs_tris))) {
-        return false;
-    }
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(header.num_tris); ++i) {
-        const std::uint8_t* bytes = CursorRead(cursor, kMd2TriangleBytes);
-        if (bytes == nullptr) {
-            return false;
-        }
-        Md2TriangleRecord record = DecodeMd2Triangle(bytes);
-        for (int k = 0; k < 3; ++k) {
-            model->triangles[i].vertexIndices[k] = record.index_xyz[k];
-            model->triangles[i].texCoordIndices[k] = record.index_st[k];
-        }
-    }
-    return true;
+    return DecodeSection(cursor, header.ofs_tris, header.num_tris, kMd2TriangleBytes,
+                         [model](std::uint32_t i, const std::uint8_t* bytes) {
+                             Md2TriangleRecord record = DecodeMd2Triangle(bytes);
+                             for (int k = 0; k < 3; ++k) {
+                                 model->triangles[i].vertexIndices[k] = record.index_xyz[k];
+                                 model->triangles[i].texCoordIndices[k] = record.index_st[k];
+                             }
+                             return true;
+                         });
 }
 
 // Each axis decodes as byte x scale + translate, rounded after the product
@@ -173,30 +172,33 @@ void DecodePositions(const Md2FrameHeader& frame, const std::uint8_t* vertices, 
     }
 }
 
-// Frames follow one another every 40 + 4 x num_xyz bytes, whatever the
-// header's framesize says.
+// A frame is its 40-byte header and its vertices; frames follow one another
+// every 40 + 4 x num_xyz bytes, whatever the header's framesize says. Each
+// frame's positions are allocated (zero-filled, like every array of the
+// model) just before they are decoded, so that the fill and the decoded
+// values meet in cache instead of crossing memory twice; every size was
+// checked against the file before the first allocation.
 bool DecodeFrames(ReadCursor* cursor, const Md2Header& header, Md2Model* model) {
-    if (!CursorSeek(cursor, static_cast<std::uint32_t>(header.ofs_frames))) {
-        return false;
-    }
-    const std::uint32_t vertexCount = static_cast<std::uint32_t>(header.num_xyz);
-    for (std::uint32_t i = 0; i < static_cast<std::uint32_t>(header.num_frames); ++i) {
-        const std::uint8_t* headerBytes = CursorRead(cursor, kMd2FrameHeaderBytes);
-        const std::uint8_t* vertexBytes =
-            headerBytes == nullptr ? nullptr : CursorRead(cursor, std::uint64_t{kMd2VertexBytes} * vertexCount);
-        if (vertexBytes == nullptr) {
-            return false;
-        }
-        Md2FrameHeader frameHeader = DecodeMd2FrameHeader(headerBytes);
-        Md2Frame& frame = model->frames[i];
-        std::size_t nameLength = strnlen(frameHeader.name, kMd2FrameNameChars);
-        std::memcpy(frame.name, frameHeader.name, nameLength);
-        frame.name[nameLength] = 0;
-        if (vertexCount > 0) {
-            DecodePositions(frameHeader, vertexBytes, vertexCount, frame.positions);
-        }
-    }
-    return true;
+    const std::int32_t vertexCount = header.num_xyz;
+    return DecodeSection(cursor, header.ofs_frames, header.num_frames, FrameBytes(header),
+                         [=](std::uint32_t i, const std::uint8_t* bytes) {
+                             Md2FrameHeader frameHeader = DecodeMd2FrameHeader(bytes);
+                             Md2Frame& frame = model->frames[i];
+                             std::size_t nameLength = strnlen(frameHeader.name, kMd2FrameNameChars);
+                             std::memcpy(frame.name, frameHeader.name, nameLength);
+                             frame.name[nameLength] = 0;
+                             if (vertexCount == 0) {
+                                 return true;
+                             }
+                             frame.positions = AllocateZeroed<Md2Position>(vertexCount);
+                             if (frame.positions == nullptr) {
+                                 return false;
+                             }
+                             frame.vertexCount = vertexCount;
+                             DecodePositions(frameHeader, bytes + kMd2FrameHeaderBytes,
+                                             static_cast<std::uint32_t>(vertexCount), frame.positions);
+                             return true;
+                         });
 }
 
 int DecodeModel(ReadCursor* cursor, HostScene* scene, Md2Model* model) {

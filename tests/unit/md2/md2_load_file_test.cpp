@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -49,46 +48,16 @@ TEST_F(Md2LoadFile, ReadsAFileNamedByAUtf16Path) {
     EXPECT_EQ(model->selectedFrame, 0);
 }
 
-TEST_F(Md2LoadFile, MissingFileFailsWithItsText) {
-    auto scene = NewScene();
-    SetScenePath(scene.get(), dir_ / "absent.md2");
-    EXPECT_EQ(LoadMd2File(scene.get()), 0);
-    EXPECT_EQ(WideOf(scene->errorText), u"Could not open file for reading.");
-    EXPECT_EQ(NarrowOf(scene->errorText), "Could not open file for reading.");
-    ExpectModelEmpty();
-}
-
 TEST_F(Md2LoadFile, NullSceneFails) { EXPECT_EQ(LoadMd2File(nullptr), 0); }
 
-TEST_F(Md2LoadFile, NotAnMd2FileAnswers3WithoutText) {
-    std::vector<std::uint8_t> text(200, 'x');
-    auto scene = NewScene();
-    SetScenePath(scene.get(), Write("notes.md2", text));
-    EXPECT_EQ(LoadMd2File(scene.get()), 3);
-    EXPECT_TRUE(ErrorTextIsEmpty(*scene));
-    ExpectModelEmpty();
-}
-
-TEST_F(Md2LoadFile, FilesTooShortToHoldTheirSectionsFailWithoutText) {
+// The header alone: its skins offset cannot lie below the file's length.
+TEST_F(Md2LoadFile, HeaderOnlyFileFailsWithoutText) {
     std::vector<std::uint8_t> file = BuildMd2File(MakeSampleMd2Model(1, 3, 1, 1));
+    file.resize(kMd2BuilderHeaderBytes);
     auto scene = NewScene();
-    for (std::size_t length : {std::size_t{0}, std::size_t{67}, std::size_t{68}}) {
-        SetScenePath(scene.get(), Write("short" + std::to_string(length) + ".md2",
-                                        std::vector<std::uint8_t>(file.begin(), file.begin() + length)));
-        EXPECT_EQ(LoadMd2File(scene.get()), 0) << length;
-        EXPECT_TRUE(ErrorTextIsEmpty(*scene));
-        ExpectModelEmpty();
-    }
-}
-
-TEST_F(Md2LoadFile, FileWithoutGeometryFailsWithItsText) {
-    std::vector<std::uint8_t> file = BuildMd2File(MakeSampleMd2Model(1, 3, 1, 1));
-    PutI32(file, kFieldNumTris, 0);
-    auto scene = NewScene();
-    SetScenePath(scene.get(), Write("empty.md2", file));
+    SetScenePath(scene.get(), Write("header.md2", file));
     EXPECT_EQ(LoadMd2File(scene.get()), 0);
-    EXPECT_EQ(WideOf(scene->errorText), u"No geometry found.");
-    EXPECT_EQ(NarrowOf(scene->errorText), "No geometry found.");
+    EXPECT_TRUE(ErrorTextIsEmpty(*scene));
     ExpectModelEmpty();
 }
 
@@ -130,6 +99,8 @@ TEST_F(Md2LoadFile, ASecondReadReplacesTheFirstAndAFailedReadEmptiesIt) {
 
     SetScenePath(scene.get(), dir_ / "gone.md2");
     EXPECT_EQ(LoadMd2File(scene.get()), 0);
+    EXPECT_EQ(WideOf(scene->errorText), u"Could not open file for reading.");
+    EXPECT_EQ(NarrowOf(scene->errorText), "Could not open file for reading.");
     ExpectModelEmpty();
 }
 

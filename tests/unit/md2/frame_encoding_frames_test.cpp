@@ -1,0 +1,254 @@
+// The shared box, the coordinate and name encoding, and the frames that the
+// frame writers produce for static and animated scenes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "anim/frame_sampling.h"
+#include "anim/pose_arrays.h"
+#include "anim/pose_evaluation.h"
+#include "md2/frame_encoding.h"
+#include "md2/md2_normals.h"
+#include "unit/md2/md2_writer_test_support.h"
+
+namespace {
+
+using writertest::FieldText;
+using writertest::GetF32;
+using writertest::WriterTest;
+
+TEST(FrameEncoding, CoordinateIsTruncatedLowByteWithoutRoundingOrClamping) {
+    EXPECT_EQ(EncodeCoordinate(254.99f, 0, 1), 254);
+    EXPECT_EQ(EncodeCoordinate(255.0f, 0, 1), 255);
+    EXPECT_EQ(EncodeCoordinate(0.999f, 0, 1), 0);
+    // Outside the box: the low 8 bits of the truncated value.
+    EXPECT_EQ(EncodeCoordinate(256.5f, 0, 1), 0);
+    EXPECT_EQ(EncodeCoordinate(300.0f, 0, 1), 44);
+    EXPECT_EQ(EncodeCoordinate(-1.5f, 0, 1), 255);
+    EXPECT_EQ(EncodeCoordinate(-0.5f, 0, 1), 0);
+    // Position minus translate, divided by the scale.
+    EXPECT_EQ(EncodeCoordinate(7.0f, -3.0f, 10.0f / 255.0f), 255);
+    EXPECT_EQ(EncodeCoordinate(-3.0f, -3.0f, 0.5f), 0);
+    EXPECT_EQ(EncodeCoordinate(2.0f, 1.0f, 0.25f), 4);
+    // A scale of 0 is not divided by.
+    EXPECT_EQ(EncodeCoordinate(5.0f, 2.0f, 0.0f), 3);
+    // Values without an integer give 0.
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(EncodeCoordinate(kNaN, 0, 1), 0);
+    EXPECT_EQ(EncodeCoordinate(1.0f, 0, kNaN), 0);
+    EXPECT_EQ(EncodeCoordinate(kInf, 0, 1), 0);
+    EXPECT_EQ(EncodeCoordinate(1e30f, 0, 1), 0);
+    EXPECT_EQ(EncodeCoordinate(-1e30f, 0, 1), 0);
+    EXPECT_EQ(EncodeCoordinate(1.0f, 0, 1e-40f), 0);  // 1e40 has no int64
+}
+
+TEST(FrameEncoding, FrameNameFillsAtMostItsSixteenBytes) {
+    struct Case {
+        const char* stem;
+        int number;
+        const char* expected;  // the 16 bytes as text, without its zero padding
+    } cases[] = {
+        {"run", 2, "run2"},
+        {"Frame", 0, "Frame0"},
+        {"walkingcycl", 9999, "walkingcycl9999"},        // 15 characters and a terminator
+        {"abcdefghijklmn", 12, "abcdefghijklmn12"},      // exactly 16, no terminator
+        {"abcdefghijklmno", 10, "abcdefghijklmno1"},     // 17 composed, cut to 16
+        {"", -5, "-5"},
+    };
+    for (const Case& c : cases) {
+        unsigned char field[kMd2FrameNameChars + 8];
+        std::memset(field, 0xAB, sizeof(field));
+        ComposeFrameName(reinterpret_cast<char*>(field), c.stem, c.number);
+        const std::string expected = c.expected;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(field), expected.size()), expected) << c.stem;
+        for (std::size_t i = expected.size(); i < kMd2FrameNameChars; ++i) {
+            EXPECT_EQ(field[i], 0) << c.stem << " byte " << i;
+        }
+        for (std::size_t i = kMd2FrameNameChars; i < sizeof(field); ++i) {
+            EXPECT_EQ(field[i], 0xAB) << c.stem << ": byte " << i << " past the field was written";
+        }
+    }
+    // A stem that is not terminated within a TextPair half is read no further.
+    std::string longStem(400, 'q');
+    char field[kMd2FrameNameChars];
+    ComposeFrameName(field, longStem.c_str(), 1);
+    EXPECT_EQ(std::string(field, kMd2FrameNameChars), std::string(16, 'q'));
+}
+
+using FrameWriting = WriterTest;
+
+// Bounds of size 10 on x give scale 1 / (255 / 10) and translate min.x; a flat
+// z axis keeps scale 1, and its bytes are 0.
+TEST_F(FrameWriting, SharedBoxFromTheBoundsAndFlatAxis) {
+    const int group = RefAddGroup(scene_, "body");
+    AddTriangle(group, -3, 1, 2, 7, 1, 2, 0, 8, 2);
+    WriteOk();
+    const float scaleX = GetF32(bytes_, Field(kFieldOfsFrames));
+    EXPECT_EQ(scaleX, 1.0f / (255.0f / 10.0f));
+    EXPECT_EQ(GetF32(bytes_, Field(kFieldOfsFrames) + 4), 1.0f / (255.0f / 7.0f));
+    EXPECT_EQ(GetF32(bytes_, Field(kFieldOfsFrames) + 8), 1.0f);
+    EXPECT_EQ(GetF32(bytes_, Field(kFieldOfsFrames) + 12), -3.0f);
+    EXPECT_EQ(GetF32(bytes_, Field(kFieldOfsFrames) + 16), 1.0f);
+    EXPECT_EQ(GetF32(bytes_, Field(kFieldOfsFrames) + 20), 2.0f);
+    const std::size_t vertices = static_cast<std::size_t>(Field(kFieldOfsFrames)) + kMd2FrameHeaderBytes;
+    EXPECT_EQ(bytes_[vertices + 0], 0);  // x at min.x
+    EXPECT_EQ(bytes_[vertices + 1], 0);  // y at min.y
+    // x at max.x: 10 / (1 / 25.5) is 254.99998 in single precision, truncated.
+    EXPECT_EQ(bytes_[vertices + 4 + 0], 254);
+    for (int v = 0; v < 3; ++v) {
+        EXPECT_EQ(bytes_[vertices + 4 * v + 2], 0) << v;  // the flat axis
+    }
+}
+
+// The scale is the reciprocal of 255 / size, which for some sizes differs in
+// the last bit from size / 255.
+TEST_F(FrameWriting, ScaleIsTheReciprocalOfTwoFiftyFiveOverSize) {
+    float size = 0;
+    for (int k = 1; k < 1000 && size == 0; ++k) {
+        const float candidate = 0.37f * static_cast<float>(k);
+        if (1.0f / (255.0f / candidate) != candidate / 255.0f) {
+            size = candidate;
+        }
+    }
+    ASSERT_NE(size, 0.0f);
+    const int group = RefAddGroup(scene_, "body");
+    AddTriangle(group, 0, 0, 0, size, 0, 0, 0, 1, 0);
+    WriteOk();
+    const float written = GetF32(bytes_, Field(kFieldOfsFrames));
+    EXPECT_EQ(written, 1.0f / (255.0f / size));
+    EXPECT_NE(written, size / 255.0f);
+}
+
+TEST_F(FrameWriting, StaticSceneWritesOneRestFrameNamedFrame0) {
+    const int group = RefAddGroup(scene_, "body");
+    AddTriangle(group, 0, 0, 0, 4, 0, 0, 0, 2, 1);
+    RefSetVertexNormal(scene_, 0, 0, 0, 1);
+    RefSetVertexNormal(scene_, 1, 1, 0, 0);
+    RefSetVertexNormal(scene_, 2, 0, 0, 0);
+    // A stale frame total from an earlier dialog does not end up in the file.
+    CurrentExportSettings()->totalFrames = 7;
+    WriteOk();
+    EXPECT_EQ(Field(kFieldNumFrames), 1);
+    EXPECT_EQ(Field(kFieldFrameSize), 40 + 4 * 3);
+    EXPECT_EQ(Field(kFieldOfsGlcmds) - Field(kFieldOfsFrames), 40 + 4 * 3);
+    const std::size_t frame = static_cast<std::size_t>(Field(kFieldOfsFrames));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes_[frame + 24]), 16), std::string("Frame0") + std::string(10, '\0'));
+    // Without bones the host normals are encoded as they are.
+    EXPECT_EQ(bytes_[frame + 40 + 3], NormalIndex({0, 0, 1}));
+    EXPECT_EQ(bytes_[frame + 44 + 3], NormalIndex({1, 0, 0}));
+    EXPECT_EQ(bytes_[frame + 48 + 3], 0);
+    const Md2Model* model = ParseWritten();
+    ASSERT_EQ(model->frameCount, 1);
+    EXPECT_STREQ(model->frames[0].name, "Frame0");
+    EXPECT_NEAR(model->frames[0].positions[1].x, 4.0f, 4.0f / 255);
+    EXPECT_NEAR(model->frames[0].positions[2].y, 2.0f, 2.0f / 255);
+    EXPECT_NEAR(model->frames[0].positions[2].z, 1.0f, 1.0f / 255);
+}
+
+// One bone moved along x by its position keys; every vertex follows it.
+class AnimatedFrames : public WriterTest {
+protected:
+    void BuildSlidingScene() {
+        RefAddBone(scene_, RefBoneSetup{});
+        const int group = RefAddGroup(scene_, "body");
+        AddTriangle(group, 0, 0, 0, 1, 0, 0, 0, 1, 0.5f);
+        for (int v = 0; v < 3; ++v) {
+            RefSetVertexWeights(scene_, v, {{0, 1.0f}});
+        }
+        const int run = RefAddAnimation(scene_, "run", 3, 0, 1);   // 3 frames: t = 0, 1/3, 2/3
+        const int walk = RefAddAnimation(scene_, "walk", 2, 0, 1);  // 2 frames: t = 0, 1/2
+        RefSetTrack(scene_, run, 0, {{0, 0, 0, 0}, {1, 3, 0, 0}}, {}, {});
+        RefSetTrack(scene_, walk, 0, {{0, 0, 0, 0}, {1, 0, 2, 0}}, {}, {});
+    }
+};
+
+TEST_F(AnimatedFrames, FramesPerAnimationNumberedFromZeroWithSharedBox) {
+    BuildSlidingScene();
+    CurrentExportSettings()->totalFrames = 0;  // the file counts the frames it holds
+    WriteOk();
+    ASSERT_EQ(Field(kFieldNumFrames), 5);
+    const int frameSize = Field(kFieldFrameSize);
+    ASSERT_EQ(frameSize, 40 + 4 * 3);
+    EXPECT_EQ(Field(kFieldOfsGlcmds), Field(kFieldOfsFrames) + 5 * frameSize);
+    const char* names[] = {"run0", "run1", "run2", "walk0", "walk1"};
+    const std::size_t first = static_cast<std::size_t>(Field(kFieldOfsFrames));
+    for (int f = 0; f < 5; ++f) {
+        const std::size_t frame = first + static_cast<std::size_t>(f * frameSize);
+        EXPECT_EQ(FieldText(bytes_, frame + 24, 16), names[f]);
+        EXPECT_EQ(std::memcmp(&bytes_[frame], &bytes_[first], 24), 0) << "frame " << f << " has its own box";
+    }
+
+    // Every frame holds the pose at its sample time, to within one step of
+    // the shared box per axis.
+    const Md2Model* model = ParseWritten();
+    ASSERT_EQ(model->frameCount, 5);
+    const float step[3] = {GetF32(bytes_, first), GetF32(bytes_, first + 4), GetF32(bytes_, first + 8)};
+    InitBindPose();
+    int f = 0;
+    for (int a = 0; a < 2; ++a) {
+        HostAnimation* animation = &Host()->animations.items[a];
+        for (int i = 0; i < AnimationFrameCount(animation); ++i, ++f) {
+            EvaluatePose(Host(), animation, AnimationSampleTime(AnimationSampleStep(animation), i));
+            for (int v = 0; v < 3; ++v) {
+                const Md2Position& decoded = model->frames[f].positions[v];
+                const Vector3& posed = posedVertices.items[v].position;
+                EXPECT_NEAR(decoded.x, posed.x, step[0] + 1e-5f) << names[f] << " vertex " << v;
+                EXPECT_NEAR(decoded.y, posed.y, step[1] + 1e-5f) << names[f] << " vertex " << v;
+                EXPECT_NEAR(decoded.z, posed.z, step[2] + 1e-5f) << names[f] << " vertex " << v;
+            }
+        }
+    }
+    // run2 has the bone at x = 2, walk1 at y = 1.
+    EXPECT_NEAR(model->frames[2].positions[1].x, 3.0f, step[0] + 1e-5f);
+    EXPECT_NEAR(model->frames[4].positions[2].y, 2.0f, step[1] + 1e-5f);
+}
+
+TEST_F(AnimatedFrames, PosedNormalsAreEncoded) {
+    BuildSlidingScene();
+    WriteOk();
+    // Posing recomputes the normal from the positions: (1, 0, 0) x (0, 1, 0.5), normalised.
+    const Vector3 expected = {0, -0.4472136f, 0.8944272f};
+    const std::size_t vertices = static_cast<std::size_t>(Field(kFieldOfsFrames)) + 40;
+    for (int v = 0; v < 3; ++v) {
+        EXPECT_EQ(bytes_[vertices + 4 * v + 3], NormalIndex(expected)) << v;
+    }
+}
+
+TEST_F(AnimatedFrames, AnAnimationListWithoutAnimationsWritesNoFrame) {
+    const int group = RefAddGroup(scene_, "body");
+    AddTriangle(group, 0, 0, 0, 1, 0, 0, 0, 1, 0);
+    RefSetPresence(scene_, RefList::Animations, RefPresence::Present);
+    ASSERT_NE(Host()->animations.items, nullptr);
+    WriteOk();
+    EXPECT_EQ(Field(kFieldNumFrames), 0);
+    EXPECT_EQ(Field(kFieldFrameSize), 40 + 4 * 3);
+    EXPECT_EQ(Field(kFieldOfsGlcmds), Field(kFieldOfsFrames));
+}
+
+// Eleven frames of an animation named with 15 characters: frame 10 composes
+// 17 characters, kept as 16 with no terminator, and the vertices after the
+// name are untouched.
+TEST_F(AnimatedFrames, LongComposedNamesStayInTheirField) {
+    const int group = RefAddGroup(scene_, "body");
+    AddTriangle(group, 0, 0, 0, 1, 0, 0, 0, 1, 0);
+    RefAddAnimation(scene_, "abcdefghijklmno", 11, 0, 1);
+    WriteOk();
+    ASSERT_EQ(Field(kFieldNumFrames), 11);
+    const int frameSize = Field(kFieldFrameSize);
+    const std::size_t first = static_cast<std::size_t>(Field(kFieldOfsFrames));
+    const std::size_t tenth = first + static_cast<std::size_t>(10 * frameSize);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes_[tenth + 24]), 16), "abcdefghijklmno1");
+    EXPECT_EQ(FieldText(bytes_, first + 24, 16), "abcdefghijklmno0");
+    // No bones: every frame holds the same vertices.
+    EXPECT_EQ(std::memcmp(&bytes_[tenth + 40], &bytes_[first + 40], 12), 0);
+    const Md2Model* model = ParseWritten();
+    ASSERT_EQ(model->frameCount, 11);
+    EXPECT_STREQ(model->frames[10].name, "abcdefghijklmno1");
+    EXPECT_STREQ(model->frames[9].name, "abcdefghijklmno9");
+}
+
+}  // namespace

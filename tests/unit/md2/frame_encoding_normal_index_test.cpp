@@ -1,0 +1,165 @@
+// NormalIndex against a literal search over all 162 table entries.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "md2/frame_encoding.h"
+#include "md2/md2_normals.h"
+
+namespace {
+
+// The rule exactly as stated: every entry in index order; an entry qualifies
+// when each component differs by less than 0.0001 (single-precision
+// difference, absolute value in double converted back), or else when the
+// single-precision arc cosine of y.y' + x.x' + z.z' is below 1 radian. The
+// qualifying entry with the largest dot product wins, the first on a tie;
+// none gives 0.
+int BruteForceNormalIndex(const Vector3& n) {
+    int best = -1;
+    float bestDot = 0;
+    for (int i = 0; i < kMd2NormalCount; ++i) {
+        const float* e = kMd2Normals[i];
+        const float dot = n.y * e[1] + n.x * e[0] + n.z * e[2];
+        bool equal = true;
+        const float diffs[3] = {n.x - e[0], n.y - e[1], n.z - e[2]};
+        for (float d : diffs) {
+            equal = equal && static_cast<float>(std::fabs(static_cast<double>(d))) < 9.9999997e-05f;
+        }
+        const float angle = std::acos(dot);
+        const bool qualifies = equal || angle < 1.0f;
+        if (qualifies && (best < 0 || dot > bestDot)) {
+            best = i;
+            bestDot = dot;
+        }
+    }
+    return best < 0 ? 0 : best;
+}
+
+Vector3 Entry(int i) { return {kMd2Normals[i][0], kMd2Normals[i][1], kMd2Normals[i][2]}; }
+
+Vector3 Scaled(const Vector3& v, float s) { return {v.x * s, v.y * s, v.z * s}; }
+
+Vector3 Normalized(const Vector3& v) {
+    const float length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+    return Scaled(v, 1.0f / length);
+}
+
+// Counts agreement and reports the first few normals that disagree.
+struct Agreement {
+    int checked = 0;
+    int agreed = 0;
+    void Check(const Vector3& n) {
+        ++checked;
+        const int fast = NormalIndex(n);
+        const int brute = BruteForceNormalIndex(n);
+        if (fast == brute) {
+            ++agreed;
+        } else if (checked - agreed <= 5) {
+            ADD_FAILURE() << "normal (" << n.x << ", " << n.y << ", " << n.z << "): " << fast << " instead of "
+                          << brute;
+        }
+    }
+};
+
+TEST(NormalIndex, EveryTableEntryIsItsOwnIndex) {
+    Agreement agreement;
+    for (int i = 0; i < kMd2NormalCount; ++i) {
+        EXPECT_EQ(NormalIndex(Entry(i)), i);
+        agreement.Check(Entry(i));
+        // Entries nudged inside and just outside the equality tolerance, and
+        // lengthened so that the dot product passes 1 and the arc cosine is
+        // not a number: the equality test alone makes them qualify.
+        for (float nudge : {9.0e-5f, -9.0e-5f, 1.0e-4f, 2.0e-4f}) {
+            const Vector3 e = Entry(i);
+            agreement.Check({e.x + nudge, e.y - nudge, e.z + nudge});
+        }
+        for (float s : {1.00005f, 1.0001f, 0.99995f}) {
+            agreement.Check(Scaled(Entry(i), s));
+        }
+    }
+    EXPECT_EQ(agreement.agreed, agreement.checked);
+}
+
+TEST(NormalIndex, MidpointsOfEveryPairAgreeWithBruteForce) {
+    Agreement agreement;
+    for (int i = 0; i < kMd2NormalCount; ++i) {
+        for (int j = i + 1; j < kMd2NormalCount; ++j) {
+            const Vector3 a = Entry(i);
+            const Vector3 b = Entry(j);
+            const Vector3 mid = {(a.x + b.x) * 0.5f, (a.y + b.y) * 0.5f, (a.z + b.z) * 0.5f};
+            agreement.Check(mid);
+            if (mid.x != 0 || mid.y != 0 || mid.z != 0) {
+                agreement.Check(Normalized(mid));
+            }
+        }
+    }
+    EXPECT_EQ(agreement.checked, kMd2NormalCount * (kMd2NormalCount - 1));
+    EXPECT_EQ(agreement.agreed, agreement.checked);
+}
+
+TEST(NormalIndex, AxesZeroAndNonFiniteNormals) {
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    // No entry lies within 1 radian of a zero normal or of anything not finite.
+    for (const Vector3& n : std::vector<Vector3>{{0, 0, 0}, {-0.0f, 0, -0.0f}, {kNaN, 0, 1}, {0, kNaN, 0},
+                                                  {kInf, 0, 0}, {0, 0, -kInf}, {kNaN, kNaN, kNaN}}) {
+        EXPECT_EQ(NormalIndex(n), 0) << n.x << " " << n.y << " " << n.z;
+        EXPECT_EQ(BruteForceNormalIndex(n), 0);
+    }
+    // Each axis is a table entry of its own.
+    const Vector3 axes[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+    for (const Vector3& axis : axes) {
+        const int index = NormalIndex(axis);
+        EXPECT_EQ(index, BruteForceNormalIndex(axis));
+        EXPECT_EQ(kMd2Normals[index][0], axis.x);
+        EXPECT_EQ(kMd2Normals[index][1], axis.y);
+        EXPECT_EQ(kMd2Normals[index][2], axis.z);
+    }
+    EXPECT_EQ(NormalIndex({0, 0, 1}), 5);
+}
+
+TEST(NormalIndex, OneMillionRandomUnitNormalsAgreeWithBruteForce) {
+    std::mt19937 random(20240611u);
+    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
+    Agreement agreement;
+    while (agreement.checked < 1000000) {
+        // Uniform over the sphere: points of the unit ball, pushed out to its surface.
+        const Vector3 p = {coordinate(random), coordinate(random), coordinate(random)};
+        const float length2 = p.x * p.x + p.y * p.y + p.z * p.z;
+        if (length2 > 1.0f || length2 < 1e-6f) {
+            continue;
+        }
+        agreement.Check(Normalized(p));
+    }
+    EXPECT_EQ(agreement.agreed, 1000000);
+}
+
+// Normals that are not unit length (a scene without bones passes its host
+// normals as they are) go through the whole rule; lengths around 1 and above
+// make the dot product pass 1 for some entries and fall below 1 radian for
+// others.
+TEST(NormalIndex, NormalsOfOtherLengthsAgreeWithBruteForce) {
+    std::mt19937 random(77u);
+    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
+    const float lengths[] = {1e-30f, 1e-3f, 0.3f, 0.55f, 0.9f, 1.0001f, 1.2f, 1.9f, 3.0f, 1e3f, 1e30f};
+    Agreement agreement;
+    for (int k = 0; k < 20000; ++k) {
+        const Vector3 p = {coordinate(random), coordinate(random), coordinate(random)};
+        if (p.x * p.x + p.y * p.y + p.z * p.z < 1e-6f) {
+            continue;
+        }
+        for (float length : lengths) {
+            agreement.Check(Scaled(Normalized(p), length));
+        }
+    }
+    // Subnormal components.
+    agreement.Check({1e-40f, 0, 0});
+    agreement.Check({1e-45f, -3e-45f, 2e-45f});
+    EXPECT_EQ(agreement.agreed, agreement.checked);
+}
+
+}  // namespace
