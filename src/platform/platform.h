@@ -60,6 +60,33 @@ int PlatformSetCurrentDirectory(const char16_t* path);
 // Opens a file by its UTF-16 path with a C runtime mode ("rb", "wb").
 std::FILE* PlatformOpenFile(const char16_t* path, const char* mode);
 
+// --- Replacing a file whole -------------------------------------------------
+//
+// A file is written beside its target under another name and put in the
+// target's place only once it is complete, so a failed write leaves the
+// target as it was.
+
+enum PlatformTargetKind {
+    kTargetAbsent,       // nothing there yet (or the folder itself is missing)
+    kTargetRegularFile,  // an existing file the user may write
+    kTargetDevice,       // a device or pipe: written in place, it cannot be replaced
+    kTargetUnwritable,   // a folder, a read-only file, or anything else not to be written
+};
+PlatformTargetKind PlatformInspectTarget(const char16_t* path);
+
+// Creates the file, which must not exist yet, and opens it for binary
+// writing; null when it exists or cannot be created.
+std::FILE* PlatformCreateNewFile(const char16_t* path);
+// Flushes the stream, waits until its data is on the disk and closes it.
+// Answers non-zero when every step succeeded; the stream is closed either way.
+int PlatformCommitAndClose(std::FILE* file);
+// Moves `source` into the place of `target` in one step, replacing it when it
+// exists, and waits until the move is on the disk. Answers non-zero on
+// success; on failure both files stay as they were.
+int PlatformReplaceFile(const char16_t* source, const char16_t* target);
+// Deletes a file; answers non-zero on success.
+int PlatformRemoveFile(const char16_t* path);
+
 // --- Windows ----------------------------------------------------------------
 
 // The outer rectangle of a window in screen coordinates; 0 on failure.
