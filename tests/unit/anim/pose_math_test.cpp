@@ -65,22 +65,21 @@ TEST(AnimAffineMultiply, AppliesTheRightOperandFirst) {
 TEST(AnimAffineMultiply, MatchesTheFullProductOfAffineMatricesAndIgnoresBottomRows) {
     std::mt19937 engine(5);
     std::uniform_real_distribution<float> value(-4, 4);
+    auto fill = [&](Matrix4* m, int from, int to) {
+        for (int i = from; i < to; ++i) m->m[i] = value(engine);
+    };
     for (int n = 0; n < 200; ++n) {
         Matrix4 a = kIdentityMatrix;
         Matrix4 b = kIdentityMatrix;
-        for (int i = 0; i < 12; ++i) {
-            a.m[i] = value(engine);
-            b.m[i] = value(engine);
-        }
+        fill(&a, 0, 12);
+        fill(&b, 0, 12);
         Matrix4 full;
         MatrixMultiply(a, b, &full);
         // Garbage in the bottom rows is read as (0, 0, 0, 1).
         Matrix4 dirtyA = a;
         Matrix4 dirtyB = b;
-        for (int i = 12; i < 16; ++i) {
-            dirtyA.m[i] = value(engine);
-            dirtyB.m[i] = value(engine);
-        }
+        fill(&dirtyA, 12, 16);
+        fill(&dirtyB, 12, 16);
         Matrix4 product;
         AffineMultiply(dirtyA, dirtyB, &product);
         for (int i = 0; i < 16; ++i) ASSERT_EQ(product.m[i], full.m[i]) << n << " element " << i;

@@ -1,0 +1,130 @@
+#include "anim/model_bounds.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "anim/frame_sampling.h"
+#include "anim_test_support.h"
+#include "support/rig_builder.h"
+
+using namespace animtest;
+
+namespace {
+
+constexpr float kLargest = 3.4028235e38f;
+
+using AnimModelBounds = AnimSceneTest;
+
+void ExpectBoundsEq(const ModelBounds& a, const ModelBounds& b) {
+    ExpectVectorEq(a.min, b.min.x, b.min.y, b.min.z);
+    ExpectVectorEq(a.max, b.max.x, b.max.y, b.max.z);
+    ExpectVectorEq(a.size, b.size.x, b.size.y, b.size.z);
+    ExpectVectorEq(a.centre, b.centre.x, b.centre.y, b.centre.z);
+}
+
+TEST_F(AnimModelBounds, StaticBoundsOfHostPositions) {
+    RefAddVertex(scene_, 1, -2, 3);
+    RefAddVertex(scene_, -1, 4, 3);
+    RefAddVertex(scene_, 0, 0, 5);
+    ModelBounds bounds;
+    StaticBounds(Host(), &bounds);
+    ExpectVectorEq(bounds.min, -1, -2, 3);
+    ExpectVectorEq(bounds.max, 1, 4, 5);
+    ExpectVectorEq(bounds.size, 2, 6, 2);
+    ExpectVectorEq(bounds.centre, 0, 1, 4);
+}
+
+TEST_F(AnimModelBounds, EmptyVertexListLeavesTheStartingExtremes) {
+    RefSetPresence(scene_, RefList::Vertices, RefPresence::Present);
+    ModelBounds bounds;
+    StaticBounds(Host(), &bounds);
+    ExpectVectorEq(bounds.min, kLargest, kLargest, kLargest);
+    ExpectVectorEq(bounds.max, -kLargest, -kLargest, -kLargest);
+    // -largest - largest overflows to -infinity; the centre is 0.
+    EXPECT_TRUE(std::isinf(bounds.size.x) && bounds.size.x < 0);
+    ExpectVectorEq(bounds.centre, 0, 0, 0);
+}
+
+TEST_F(AnimModelBounds, MissingInputsGiveZeros) {
+    ModelBounds bounds;
+    bounds.size = {9, 9, 9};
+    StaticBounds(nullptr, &bounds);
+    ExpectVectorEq(bounds.size, 0, 0, 0);
+    // No vertex list.
+    bounds.min = {9, 9, 9};
+    StaticBounds(Host(), &bounds);
+    ExpectVectorEq(bounds.min, 0, 0, 0);
+
+    // Posed vertices, but no animation list.
+    RefAddVertex(scene_, 5, 5, 5);
+    ASSERT_TRUE(AllocPosedVertices(Host()));
+    bounds.max = {9, 9, 9};
+    AnimatedBounds(Host(), &bounds);
+    ExpectVectorEq(bounds.max, 0, 0, 0);
+    // An animation list, but no posed vertices.
+    RefAddAnimation(scene_, "a", 30, 0, 1);
+    FreePosedVertices();
+    bounds.centre = {9, 9, 9};
+    AnimatedBounds(Host(), &bounds);
+    ExpectVectorEq(bounds.centre, 0, 0, 0);
+}
+
+TEST_F(AnimModelBounds, AnimationsWithoutBonesAreBoundedLikeTheHostPositions) {
+    RefAddVertex(scene_, 1, 2, 3);
+    RefAddVertex(scene_, -4, 0.5f, 8);
+    RefAddAnimation(scene_, "a", 30, 0, 1);
+    RefSetTrack(scene_, 0, 0, {{0, 100, 100, 100}}, {}, {});
+    RefAddAnimation(scene_, "b", 0, 0, 0.2f);
+    EXPECT_FALSE(AllocBonePoses(Host()));
+    ASSERT_TRUE(AllocPosedVertices(Host()));
+    ModelBounds animated;
+    ModelBounds still;
+    AnimatedBounds(Host(), &animated);
+    StaticBounds(Host(), &still);
+    ExpectBoundsEq(animated, still);
+}
+
+TEST_F(AnimModelBounds, AnimatedBoundsCoverExactlyTheSampledFrames) {
+    // One bone at the origin carrying a vertex at (1, 0, 0).
+    RefAddBone(scene_, {});
+    RefSetVertexWeights(scene_, RefAddVertex(scene_, 1, 0, 0), {{0, 1.0f}});
+    // Moves +x by t: frames at 0, 1/30, ..., 29/30, so x reaches 1 + 29/30,
+    // not 2 (the pose at the end is not sampled).
+    RefAddAnimation(scene_, "slide", 30, 0, 1);
+    RefSetTrack(scene_, 0, 0, {{0, 0, 0, 0}, {1, 1, 0, 0}}, {}, {});
+    // Rate 0 (30) and end 0.1: three frames at 0, 1/30, 2/30, moving -y by
+    // 30 t, so y reaches -2, not -3.
+    RefAddAnimation(scene_, "drop", 0, 0, 0.1f);
+    RefSetTrack(scene_, 1, 0, {{0, 0, 0, 0}, {0.1f, 0, -3, 0}}, {}, {});
+    ASSERT_TRUE(AllocBonePoses(Host()));
+    ASSERT_TRUE(AllocPosedVertices(Host()));
+
+    ModelBounds bounds;
+    AnimatedBounds(Host(), &bounds);
+    EXPECT_EQ(bounds.min.x, 1.0f);
+    EXPECT_NEAR(bounds.max.x, 1 + 29.0f / 30.0f, 1e-6f);
+    EXPECT_NEAR(bounds.min.y, -2, 1e-5f);
+    EXPECT_EQ(bounds.max.y, 0.0f);
+    EXPECT_NEAR(bounds.size.x, 29.0f / 30.0f, 1e-6f);
+    EXPECT_NEAR(bounds.centre.y, -1, 1e-5f);
+    // The last frame of the last animation is left in the posed vertices.
+    ExpectVectorNear(Posed(0), 1, -2, 0);
+}
+
+TEST_F(AnimModelBounds, ArmBoundsSpanEveryAnimation) {
+    Use(BuildArmRig());
+    ASSERT_TRUE(AllocBonePoses(Host()));
+    ASSERT_TRUE(AllocPosedVertices(Host()));
+    ModelBounds bounds;
+    AnimatedBounds(Host(), &bounds);
+    // Rest (the bend's first frame) reaches x = 5; the lift puts the hand
+    // side at x = 0 and the hand at y = 4; nothing leaves z = 0.
+    EXPECT_NEAR(bounds.max.x, 5, 1e-5f);
+    EXPECT_NEAR(bounds.min.x, 0, 1e-5f);
+    EXPECT_NEAR(bounds.max.y, 4, 1e-5f);
+    EXPECT_NEAR(bounds.min.y, 0, 1e-5f);
+    EXPECT_EQ(bounds.size.z, 0.0f);
+}
+
+}  // namespace
