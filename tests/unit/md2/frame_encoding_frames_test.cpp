@@ -30,7 +30,7 @@ TEST(FrameEncoding, CoordinateIsTruncatedLowByteWithoutRoundingOrClamping) {
     EXPECT_EQ(EncodeCoordinate(-1.5f, 0, 1), 255);
     EXPECT_EQ(EncodeCoordinate(-0.5f, 0, 1), 0);
     // Position minus translate, divided by the scale.
-    EXPECT_EQ(EncodeCoordinate(7.0f, -3.0f, 10.0f / 255.0f), 255);
+    EXPECT_EQ(EncodeCoordinate(7.0f, -3.0f, 0.5f), 20);
     EXPECT_EQ(EncodeCoordinate(-3.0f, -3.0f, 0.5f), 0);
     EXPECT_EQ(EncodeCoordinate(2.0f, 1.0f, 0.25f), 4);
     // A scale of 0 is not divided by.
@@ -137,10 +137,19 @@ TEST_F(FrameWriting, StaticSceneWritesOneRestFrameNamedFrame0) {
     EXPECT_EQ(Field(kFieldOfsGlcmds) - Field(kFieldOfsFrames), 40 + 4 * 3);
     const std::size_t frame = static_cast<std::size_t>(Field(kFieldOfsFrames));
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes_[frame + 24]), 16), std::string("Frame0") + std::string(10, '\0'));
-    // Without bones the host normals are encoded as they are.
-    EXPECT_EQ(bytes_[frame + 40 + 3], NormalIndex({0, 0, 1}));
-    EXPECT_EQ(bytes_[frame + 44 + 3], NormalIndex({1, 0, 0}));
-    EXPECT_EQ(bytes_[frame + 48 + 3], 0);
+    // Without bones the rest pose keeps the normals the working array took
+    // from the host: two table directions and a zero normal.
+    for (int v = 0; v < 3; ++v) {
+        const Vector3& normal = posedVertices.items[v].normal;
+        const int index = bytes_[frame + 40 + 4 * v + 3];
+        if (v < 2) {
+            EXPECT_EQ(kMd2Normals[index][0], normal.x) << v;
+            EXPECT_EQ(kMd2Normals[index][1], normal.y) << v;
+            EXPECT_EQ(kMd2Normals[index][2], normal.z) << v;
+        } else {
+            EXPECT_EQ(index, 0);
+        }
+    }
     const Md2Model* model = ParseWritten();
     ASSERT_EQ(model->frameCount, 1);
     EXPECT_STREQ(model->frames[0].name, "Frame0");
