@@ -1,0 +1,255 @@
+#include "export/export_dialog.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "anim/frame_sampling.h"
+#include "export/export_settings.h"
+#include "md2/frame_encoding.h"
+#include "plugin/host_ops.h"
+#include "plugin/plugin_state.h"
+#include "res/dialog_ids.h"
+#include "util/center_window.h"
+#include "util/format_text.h"
+#include "util/text.h"
+
+namespace {
+
+constexpr int kNumberUnits = 256;
+// Edits are read up to this many characters.
+constexpr int kEditUnits = 256;
+constexpr int kDefaultSkinSize = 256;
+
+HostScene* SceneOf(void* context) { return static_cast<HostScene*>(context); }
+
+// The animations the scene lists: none when the list is absent.
+int AnimationCount(const HostScene* scene) {
+    return scene->animations.items != nullptr && scene->animations.count > 0 ? scene->animations.count : 0;
+}
+
+// The animation the settings select, or null when it is not in the list.
+HostAnimation* SelectedAnimation(HostScene* scene) {
+    const int index = CurrentExportSettings()->selectedAnimation;
+    return index >= 0 && index < AnimationCount(scene) ? &scene->animations.items[index] : nullptr;
+}
+
+void SetNumber(WindowHandle dialog, int controlId, const char16_t* format, int value) {
+    char16_t text[kNumberUnits];
+    FormatText(text, kNumberUnits, format, value);
+    PlatformSetControlText(dialog, controlId, text);
+}
+
+bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+// Length of the longest prefix of `text` of at most `limit` bytes that ends
+// on a whole character of the C runtime's multibyte text.
+std::size_t WholeCharacterPrefix(const char* text, std::size_t length, std::size_t limit) {
+    std::size_t n = 0;
+    while (n < length) {
+        char16_t units[2];
+        int count = 0;
+        int used = PlatformCrtCharToWide(text + n, length - n, units, &count);
+        if (used <= 0) {
+            used = 1;
+        }
+        if (n + static_cast<std::size_t>(used) > limit) {
+            break;
+        }
+        n += static_cast<std::size_t>(used);
+    }
+    return n;
+}
+
+void RenameSelected(WindowHandle dialog, HostScene* scene) {
+    const int current = PlatformListCurrent(dialog, IDC_ANIMATION_LIST);
+    CurrentExportSettings()->selectedAnimation = current >= 0 && current < AnimationCount(scene) ? current : 0;
+    PlatformRunDialog(RegistrationInstance(), IDD_RENAME, dialog, RenameDialog, scene);
+    FillExportDialog(dialog, scene);
+}
+
+}  // namespace
+
+int SkinSizeFromText(const char16_t* text) {
+    if (text == nullptr) {
+        return kDefaultSkinSize;
+    }
+    while (IsBlank(*text)) {
+        ++text;
+    }
+    const bool negative = *text == u'-';
+    if (*text == u'-' || *text == u'+') {
+        ++text;
+    }
+    // Saturated like the C runtime's conversion of a 32-bit long.
+    std::int64_t value = 0;
+    for (; *text >= u'0' && *text <= u'9'; ++text) {
+        if (value <= INT32_MAX) {
+            value = value * 10 + (*text - u'0');
+        }
+    }
+    if (negative || value == 0) {
+        return kDefaultSkinSize;
+    }
+    return value > INT32_MAX ? INT32_MAX : static_cast<int>(value);
+}
+
+void SkinDirectoryFromText(const char16_t* text, char16_t* out) {
+    constexpr std::size_t kLongest = kLocalSkinDirectoryUnits - 1;
+    std::size_t n = text != nullptr ? U16Length(text, kLongest) : 0;
+    if (n == kLongest && text[n - 1] != u'/') {
+        --n;  // room for the slash
+    }
+    if (n > 0 && IsHighSurrogate(text[n - 1])) {
+        --n;  // never half a character
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = text[i];
+    }
+    if (n > 0 && out[n - 1] != u'/') {
+        out[n++] = u'/';
+    }
+    out[n] = 0;
+}
+
+void ReadSkinDirectory(WindowHandle dialog) {
+    char16_t text[kEditUnits];
+    PlatformGetControlText(dialog, IDC_SKIN_DIRECTORY, text, kEditUnits);
+    SkinDirectoryFromText(text, CurrentExportSettings()->localSkinDirectory);
+}
+
+void ReadSkinSize(WindowHandle dialog) {
+    char16_t text[kEditUnits];
+    PlatformGetControlText(dialog, IDC_SKIN_WIDTH, text, kEditUnits);
+    CurrentExportSettings()->skinWidth = SkinSizeFromText(text);
+    PlatformGetControlText(dialog, IDC_SKIN_HEIGHT, text, kEditUnits);
+    CurrentExportSettings()->skinHeight = SkinSizeFromText(text);
+}
+
+void TakeSkinSizeFromImage(HostScene* scene) {
+    if (scene == nullptr || scene->materials.items == nullptr) {
+        return;
+    }
+    for (int i = 0; i < scene->materials.count; ++i) {
+        HostTextureLayer* layer = TextureLayer(&scene->materials.items[i], 0);
+        if (layer == nullptr || layer->kind != 1) {
+            continue;
+        }
+        HostImage* image = LoadImage(scene, &layer->path, 1);
+        if (image == nullptr) {
+            continue;
+        }
+        const int width = image->width;
+        const int height = image->height;
+        ReleaseImage(scene, image);
+        if (width > 0 && height > 0) {
+            CurrentExportSettings()->skinWidth = width;
+            CurrentExportSettings()->skinHeight = height;
+        }
+        return;
+    }
+}
+
+void ShortenAnimationNames(HostScene* scene, int limit) {
+    if (scene == nullptr || limit < 0) {
+        return;
+    }
+    for (int a = 0; a < AnimationCount(scene); ++a) {
+        TextPair& name = scene->animations.items[a].name;
+        const std::size_t length = strnlen(name.narrow, kTextPairUnits - 1);
+        if (length <= static_cast<std::size_t>(limit)) {
+            continue;
+        }
+        char shortened[kTextPairUnits] = {};
+        std::memcpy(shortened, name.narrow, WholeCharacterPrefix(name.narrow, length, static_cast<std::size_t>(limit)));
+        TextPairFromNarrow(&name, shortened);
+    }
+}
+
+void FillExportDialog(WindowHandle dialog, HostScene* scene) {
+    const ExportSettings& settings = *CurrentExportSettings();
+    PlatformSetControlText(dialog, IDC_SKIN_DIRECTORY, settings.localSkinDirectory);
+    SetNumber(dialog, IDC_SKIN_WIDTH, u"%d", settings.skinWidth);
+    SetNumber(dialog, IDC_SKIN_HEIGHT, u"%d", settings.skinHeight);
+    SetNumber(dialog, IDC_ANIMATION_COUNT, u"%d", AnimationCount(scene));
+    const bool animated = scene->animations.items != nullptr;
+    SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", settings.totalFrames);
+    PlatformListReset(dialog, IDC_ANIMATION_LIST);
+    for (int a = 0; a < AnimationCount(scene); ++a) {
+        HostAnimation& animation = scene->animations.items[a];
+        char16_t name[kTextPairUnits];
+        U16Copy(name, kTextPairUnits, animation.name.wide);
+        char16_t entry[kNumberUnits];
+        FormatText(entry, kNumberUnits, u"%s (%d frames)", name, AnimationFrameCount(&animation));
+        PlatformListAdd(dialog, IDC_ANIMATION_LIST, entry);
+    }
+    PlatformListSelect(dialog, IDC_ANIMATION_LIST, settings.selectedAnimation);
+}
+
+int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
+    HostScene* scene = SceneOf(context);
+    ExportSettings& settings = *CurrentExportSettings();
+    if (event == kDialogInit) {
+        const std::int64_t total = ExportFrameTotal(scene);
+        settings.totalFrames = total > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(total);
+        TakeSkinSizeFromImage(scene);
+        ShortenAnimationNames(scene, maxAnimationNameLength);
+        settings.selectedAnimation = 0;
+        FillExportDialog(dialog, scene);
+        CenterWindow(dialog, PlatformDesktopWindow());
+        return 1;
+    }
+    switch (commandId) {
+        case IDC_OK:
+            ReadSkinDirectory(dialog);
+            ReadSkinSize(dialog);
+            PlatformEndDialog(dialog, 1);
+            return 1;
+        case IDC_CANCEL:
+            PlatformEndDialog(dialog, 2);
+            return 1;
+        case IDC_RENAME:
+            if (scene->animations.items == nullptr) {
+                PlatformMessageBox(PlatformFocusWindow(), u"No animations found.", u"Error", kIconInformation,
+                                   kButtonsOk);
+            } else {
+                RenameSelected(dialog, scene);
+            }
+            return 1;
+        default:
+            return 0;
+    }
+}
+
+int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
+    HostScene* scene = SceneOf(context);
+    if (event == kDialogInit) {
+        if (HostAnimation* animation = SelectedAnimation(scene)) {
+            char16_t name[kTextPairUnits];
+            U16Copy(name, kTextPairUnits, animation->name.wide);
+            PlatformSetControlText(dialog, IDC_NEW_NAME, name);
+        }
+        CenterWindow(dialog, PlatformDesktopWindow());
+        return 1;
+    }
+    if (commandId == IDC_OK) {
+        char16_t name[kEditUnits];
+        PlatformGetControlText(dialog, IDC_NEW_NAME, name, kEditUnits);
+        const std::size_t length = U16Length(name, kEditUnits);
+        if (length == 0 || length > static_cast<std::size_t>(maxAnimationNameLength)) {
+            PlatformMessageBox(PlatformFocusWindow(), u"Names are limited to 11 characters. Try again.", u"Error",
+                               kIconError, kButtonsOk);
+            return 1;
+        }
+        if (HostAnimation* animation = SelectedAnimation(scene)) {
+            TextPairFromWide(&animation->name, name);
+        }
+        PlatformEndDialog(dialog, 1);
+        return 1;
+    }
+    if (commandId == IDC_CANCEL) {
+        PlatformEndDialog(dialog, 2);
+        return 1;
+    }
+    return 0;
+}
