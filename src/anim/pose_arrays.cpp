@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "geom/axis_conversion.h"
+
 BonePoseArray bonePoses = {0, nullptr};
 PosedVertexArray posedVertices = {0, nullptr};
 
@@ -41,7 +43,10 @@ bool AllocPosedVertices(const HostScene* scene) {
     for (int i = 0; i < count; ++i) {
         const HostVertex& host = scene->vertices.items[i];
         vertices[i].position = {host.position[0], host.position[1], host.position[2]};
-        vertices[i].normal = {host.normal[0], host.normal[1], host.normal[2]};
+        // The axis conversion turns positions but leaves vertex normals in the
+        // host's axes; a scene without bones keeps these normals in every
+        // frame, so they are turned here like the positions were.
+        HostToModelPoint({host.normal[0], host.normal[1], host.normal[2]}, &vertices[i].normal);
     }
     posedVertices = {count, vertices};
     return true;

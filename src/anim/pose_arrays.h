@@ -47,7 +47,10 @@ extern PosedVertexArray posedVertices;
 // translation, rotation and scale. False, with the array absent, when the
 // scene has no bones or memory could not be had.
 bool AllocBonePoses(const HostScene* scene);
-// One PosedVertex per scene vertex holding the host position and normal.
+// One PosedVertex per scene vertex holding the scene's position and its
+// normal turned from the host's axes into the model's, (x, y, z) ->
+// (x, -z, y): the scene is expected in the model's axes, where the axis
+// conversion leaves vertex normals as the host gave them.
 // False, with the array absent, when the scene has no vertices or memory
 // could not be had.
 bool AllocPosedVertices(const HostScene* scene);
