@@ -1,12 +1,15 @@
 // corvane-host: the reference host as a command-line program. It loads a
 // plug-in binary the way the modelling host does and drives it.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "host/call_log.h"
+#include "host/demo_scene.h"
 #include "host/dialog_user.h"
+#include "host/export_flow.h"
 #include "host/host_session.h"
 #include "host/import_flow.h"
 #include "host/sample_model.h"
@@ -20,12 +23,18 @@ int Usage() {
                  "       corvane-host sample DIRECTORY\n"
                  "       corvane-host import PLUGIN FILE.md2 [--frame N | --cancel | --interactive]\n"
                  "                           [--obj OUT.obj] [--transcript]\n"
+                 "       corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
+                 "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
                  "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
                  "          register it and print what it registers\n"
                  "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
                  "  import  read FILE.md2 and import one frame: --frame N picks frame N in the\n"
                  "          dialog (default 0), --cancel cancels it, --interactive leaves the\n"
-                 "          dialog to you (Windows); --obj writes the scene as OBJ and MTL\n");
+                 "          dialog to you (Windows); --obj writes the scene as OBJ and MTL\n"
+                 "  export  export SOURCE (an MD2 file, imported first, or demo: a rigged and\n"
+                 "          animated scene whose skin image is written beside OUT.md2) through\n"
+                 "          the export dialog: --skin-dir and --skin-size are typed into it,\n"
+                 "          --rename renames animation I, --cancel cancels it\n");
     return 2;
 }
 
@@ -123,6 +132,97 @@ int Import(const std::vector<std::string>& args) {
     return result;
 }
 
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+const char* OptionsVerdict(int answer) {
+    return answer == 1 ? "go on" : answer == 2 ? "refused or cancelled" : "failed";
+}
+
+int Export(const std::vector<std::string>& args) {
+    const std::string pluginPath = args[1];
+    const std::string source = args[2];
+    const std::string outPath = args[3];
+    ExportChoices choices;
+    bool showTranscript = false;
+    for (std::size_t i = 4; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--skin-dir" && hasValue) {
+            choices.setDirectory = true;
+            choices.directory = args[++i];
+        } else if (args[i] == "--skin-size" && hasValue) {
+            const std::string size = args[++i];
+            const std::size_t x = size.find('x');
+            if (x == std::string::npos) {
+                return Usage();
+            }
+            choices.width = size.substr(0, x);
+            choices.height = size.substr(x + 1);
+        } else if (args[i] == "--rename" && hasValue) {
+            const std::string rename = args[++i];
+            const std::size_t equals = rename.find('=');
+            if (equals == std::string::npos || equals == 0) {
+                return Usage();
+            }
+            choices.renames.emplace_back(std::atoi(rename.substr(0, equals).c_str()), rename.substr(equals + 1));
+        } else if (args[i] == "--cancel") {
+            choices.cancel = true;
+        } else if (args[i] == "--transcript") {
+            showTranscript = true;
+        } else {
+            return Usage();
+        }
+    }
+    HostSession session;
+    std::string error;
+    if (!OpenSession(pluginPath, &session, &error)) {
+        std::printf("load failed: %s\n", error.c_str());
+        return 1;
+    }
+    RefScene* scene = nullptr;
+    if (source == "demo") {
+        scene = BuildDemoScene(FolderOf(outPath));
+        if (scene == nullptr) {
+            std::printf("the demo skin could not be written in %s\n", FolderOf(outPath).c_str());
+            CloseSession(&session);
+            return 1;
+        }
+        std::printf("source: demo scene, skin image %s\n", DemoSkinPath(FolderOf(outPath)).c_str());
+    } else {
+        scene = RefSceneCreate();
+        ImportRun imported = RunImport(&session, scene, source, "press 1");
+        std::printf("source: %s imported (read request %d, import-options request %d)\n", source.c_str(),
+                    imported.readAnswer, imported.optionsAnswer);
+        if (imported.optionsAnswer != 1) {
+            RefSceneDestroy(scene);
+            CloseSession(&session);
+            return 1;
+        }
+    }
+    const std::string script = ExportDialogScript(choices);
+    std::printf("dialog user: %s\n", script.c_str());
+    ClearHostCallLog();
+    ExportRun run = RunExport(&session, scene, outPath, script);
+    std::printf("export-options request: %d (%s)\n", run.optionsAnswer, OptionsVerdict(run.optionsAnswer));
+    std::printf("%s", DescribeExportDialog(run.transcript).c_str());
+    if (showTranscript) {
+        std::printf("%s", run.transcript.c_str());
+    }
+    int result = choices.cancel && run.optionsAnswer == 2 ? 0 : 1;
+    if (run.writeAnswer != -1) {
+        std::printf("write request: %d (%s)%s%s\n", run.writeAnswer, run.writeAnswer != 0 ? "written" : "failed",
+                    run.errorText.empty() ? "" : " error text: ", run.errorText.c_str());
+        std::printf("%s", DescribeMd2File(outPath).c_str());
+        result = run.writeAnswer != 0 ? 0 : 1;
+    }
+    std::printf("%s", DescribeScene(scene).c_str());
+    RefSceneDestroy(scene);
+    CloseSession(&session);
+    return result;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -140,6 +240,9 @@ int main(int argc, char** argv) {
     }
     if (args[0] == "import" && args.size() >= 3) {
         return Import(args);
+    }
+    if (args[0] == "export" && args.size() >= 4) {
+        return Export(args);
     }
     return Usage();
 }
