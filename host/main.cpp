@@ -25,6 +25,7 @@ int Usage() {
                  "                           [--obj OUT.obj] [--transcript]\n"
                  "       corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
                  "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
+                 "                           [--screenshots DIRECTORY]\n"
                  "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
                  "          register it and print what it registers\n"
                  "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
@@ -34,7 +35,8 @@ int Usage() {
                  "  export  export SOURCE (an MD2 file, imported first, or demo: a rigged and\n"
                  "          animated scene whose skin image is written beside OUT.md2) through\n"
                  "          the export dialog: --skin-dir and --skin-size are typed into it,\n"
-                 "          --rename renames animation I, --cancel cancels it\n");
+                 "          --rename renames animation I, --cancel cancels it; --screenshots\n"
+                 "          saves each dialog and message box as a BMP there (Windows)\n");
     return 2;
 }
 
@@ -171,6 +173,12 @@ int Export(const std::vector<std::string>& args) {
             choices.cancel = true;
         } else if (args[i] == "--transcript") {
             showTranscript = true;
+        } else if (args[i] == "--screenshots" && hasValue) {
+            std::string directory = args[++i];
+            if (!directory.empty() && directory.back() != '/' && directory.back() != '\\') {
+                directory += '/';
+            }
+            SetDialogScreenshotDirectory(directory);
         } else {
             return Usage();
         }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The main job: installs what is missing, builds the Linux and Windows plug-ins
 # and the reference host, then lets the host drive each plug-in: registration,
-# and the import of the sample model (a crate the host writes itself) with the
-# import dialog operated for the user.
+# the import of the sample model (a crate the host writes itself) with the
+# import dialog operated for the user, and the export of a rigged, animated
+# demo scene through the export dialog, imported back to check it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -25,4 +26,30 @@ echo "== Linux: corvane-host with the native corvane_64.dlx =="
 "$native/corvane-host" info
 "$native/corvane-host" sample "$out"
 "$native/corvane-host" import "$native/corvane_64.dlx" "$out/crate.md2" --frame 2 --obj "$out/crate-linux.obj"
-echo "OBJ files of the imported frame: $out/crate-windows.obj $out/crate-linux.obj"
+
+echo "== Windows: export of the demo scene through corvane_64.dlx under Wine, then imported back =="
+mkdir -p "$out/screenshots"
+tools/run-wine.sh "$windows/corvane-host.exe" export "$windows/corvane_64.dlx" demo "Z:$win_out/demo-windows.md2" \
+  --rename 0=swaying --screenshots "Z:$win_out/screenshots"
+if command -v convert >/dev/null 2>&1; then
+  for bmp in "$out"/screenshots/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+fi
+echo "Screenshots of the export and rename dialogs:" "$out"/screenshots/*
+tools/run-wine.sh "$windows/corvane-host.exe" import "$windows/corvane_64.dlx" "Z:$win_out/demo-windows.md2" \
+  --frame 20 --obj "Z:$win_out/demo-windows.obj"
+
+echo "== Linux: export of the demo scene through the native corvane_64.dlx, then imported back =="
+"$native/corvane-host" export "$native/corvane_64.dlx" demo "$out/demo-linux.md2" --rename 0=swaying
+"$native/corvane-host" import "$native/corvane_64.dlx" "$out/demo-linux.md2" --frame 20 --obj "$out/demo-linux.obj"
+
+if cmp -s "$out/demo-windows.md2" "$out/demo-linux.md2"; then
+  echo "The Windows and Linux exports are identical byte for byte."
+else
+  echo "The Windows and Linux exports differ:"
+  cmp -l "$out/demo-windows.md2" "$out/demo-linux.md2" | head -n 20 || true
+fi
+echo "OBJ files of the imported frames: $out/crate-windows.obj $out/crate-linux.obj" \
+  "$out/demo-windows.obj $out/demo-linux.obj"
