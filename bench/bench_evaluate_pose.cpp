@@ -9,7 +9,7 @@
 #include "anim/pose_evaluation.h"
 // The benchmark program gathers only bench/ sources, so the tests' rig
 // builder is compiled in here.
-#include "support/rig_builder.cpp"
+#include "support/rig_builder.h"
 
 namespace {
 

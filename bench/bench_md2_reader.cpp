@@ -9,7 +9,7 @@
 #include "md2/md2_reader.h"
 // The benchmark program gathers only bench/ sources, so the tests' builder of
 // valid files is compiled in here.
-#include "support/md2_builder.cpp"
+#include "support/md2_builder.h"
 
 namespace {
 
