@@ -71,6 +71,16 @@ int Info(const std::string& pluginPath) {
 // Paths are made absolute first: an import changes the current directory.
 std::string Absolute(const std::string& path) { return std::filesystem::absolute(path).generic_string(); }
 
+// Loads and registers the plug-in; says why when it cannot.
+bool Load(const std::string& pluginPath, HostSession* session) {
+    std::string error;
+    if (!OpenSession(pluginPath, session, &error)) {
+        std::printf("load failed: %s\n", error.c_str());
+        return false;
+    }
+    return true;
+}
+
 int Import(const std::vector<std::string>& args) {
     std::string pluginPath = Absolute(args[1]);
     std::string file = Absolute(args[2]);
@@ -94,9 +104,7 @@ int Import(const std::vector<std::string>& args) {
         }
     }
     HostSession session;
-    std::string error;
-    if (!OpenSession(pluginPath, &session, &error)) {
-        std::printf("load failed: %s\n", error.c_str());
+    if (!Load(pluginPath, &session)) {
         return 1;
     }
     RefScene* scene = RefSceneCreate();
@@ -144,9 +152,9 @@ const char* OptionsVerdict(int answer) {
 }
 
 int Export(const std::vector<std::string>& args) {
-    const std::string pluginPath = args[1];
-    const std::string source = args[2];
-    const std::string outPath = args[3];
+    const std::string pluginPath = Absolute(args[1]);
+    const std::string source = args[2] == "demo" ? args[2] : Absolute(args[2]);
+    const std::string outPath = Absolute(args[3]);
     ExportChoices choices;
     bool showTranscript = false;
     for (std::size_t i = 4; i < args.size(); ++i) {
@@ -174,7 +182,7 @@ int Export(const std::vector<std::string>& args) {
         } else if (args[i] == "--transcript") {
             showTranscript = true;
         } else if (args[i] == "--screenshots" && hasValue) {
-            std::string directory = args[++i];
+            std::string directory = Absolute(args[++i]);
             if (!directory.empty() && directory.back() != '/' && directory.back() != '\\') {
                 directory += '/';
             }
@@ -184,9 +192,7 @@ int Export(const std::vector<std::string>& args) {
         }
     }
     HostSession session;
-    std::string error;
-    if (!OpenSession(pluginPath, &session, &error)) {
-        std::printf("load failed: %s\n", error.c_str());
+    if (!Load(pluginPath, &session)) {
         return 1;
     }
     RefScene* scene = nullptr;

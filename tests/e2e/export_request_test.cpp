@@ -523,6 +523,26 @@ TEST_F(ExportRequest, FailedWriteKeepsTheExistingFileAndLeavesNoTemporary) {
     EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"keep.md2"});
 }
 
+TEST_F(ExportRequest, ReadOnlyTargetIsNotReplaced) {
+    AddTriangleScene();
+    const std::string path = OutPath("protected");
+    ASSERT_TRUE(WriteTestFile(path, "read-only"));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+    // Windows honours the read-only attribute; on Linux the superuser may write anyway.
+    std::FILE* probe = TestOnWindows() ? nullptr : std::fopen(path.c_str(), "r+b");
+    if (probe != nullptr) {
+        std::fclose(probe);
+        std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+        GTEST_SKIP() << "this user may write read-only files";
+    }
+    EXPECT_EQ(WriteRequest(path), 0);
+    EXPECT_EQ(RefErrorText(scene_), "Could not open file for writing.");
+    EXPECT_EQ(ReadFileBytes(path), "read-only");
+    EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"protected.md2"});
+    std::filesystem::permissions(path, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+
 TEST_F(ExportRequest, FullDeviceAnswersFailureAndLeavesNoTemporary) {
     if (TestOnWindows()) {
         GTEST_SKIP() << "/dev/full is a Linux device";
