@@ -4,70 +4,15 @@
 // from (x, y, z) to (x, z, -y) and each v flipped to 1 - v.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
 #include <system_error>
-#include <vector>
 
 #include "support/md2_builder.h"
+#include "support/obj_reader.h"
 #include "support/test_env.h"
 #include "unit/md2/md2_test_support.h"
 
 namespace {
-
-struct ObjCorner {
-    int position;  // 0-based
-    int texCoord;
-};
-
-struct ObjMesh {
-    std::vector<std::array<float, 3>> positions;
-    std::vector<std::array<float, 2>> texCoords;
-    std::vector<std::array<ObjCorner, 3>> faces;
-};
-
-// Reads the v, vt and f lines; every face must be a triangle of
-// position/texture/normal corners.
-bool ReadObj(const std::filesystem::path& path, ObjMesh* mesh) {
-    std::ifstream in(path);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string kind;
-        fields >> kind;
-        if (kind == "v") {
-            std::string x, y, z;
-            fields >> x >> y >> z;
-            // strtof: the written digits to the nearest float, with no double rounding.
-            mesh->positions.push_back({std::strtof(x.c_str(), nullptr), std::strtof(y.c_str(), nullptr),
-                                       std::strtof(z.c_str(), nullptr)});
-        } else if (kind == "vt") {
-            std::string u, v;
-            fields >> u >> v;
-            mesh->texCoords.push_back({std::strtof(u.c_str(), nullptr), std::strtof(v.c_str(), nullptr)});
-        } else if (kind == "f") {
-            std::array<ObjCorner, 3> face;
-            for (ObjCorner& corner : face) {
-                std::string token;
-                if (!(fields >> token)) {
-                    return false;
-                }
-                corner.position = std::atoi(token.c_str()) - 1;
-                corner.texCoord = std::atoi(token.c_str() + token.find('/') + 1) - 1;
-            }
-            std::string extra;
-            if (fields >> extra) {
-                return false;
-            }
-            mesh->faces.push_back(face);
-        }
-    }
-    return !mesh->faces.empty();
-}
 
 class Md2AssimpCompare : public Md2ReaderTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -79,8 +24,7 @@ TEST_P(Md2AssimpCompare, FrameZeroMatchesTheIndependentReader) {
     ASSERT_TRUE(std::filesystem::exists(model)) << model << " missing: install assimp-testmodels";
     const std::filesystem::path dir = MakeScratchDirectory("md2-assimp");
     const std::filesystem::path obj = dir / "frame0.obj";
-    const std::string command = "assimp export '" + model.string() + "' '" + obj.string() + "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command << " failed: install assimp-utils";
+    ASSERT_TRUE(ExportWithAssimp(model, obj)) << "assimp export failed: install assimp-utils";
     ObjMesh mesh;
     ASSERT_TRUE(ReadObj(obj, &mesh));
     std::error_code error;
