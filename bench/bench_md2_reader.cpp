@@ -7,8 +7,6 @@
 
 #include "md2/md2_model.h"
 #include "md2/md2_reader.h"
-// The benchmark program gathers only bench/ sources, so the tests' builder of
-// valid files is compiled in here.
 #include "support/md2_builder.h"
 
 namespace {
