@@ -42,7 +42,8 @@ protected:
     void SetUp() override {
         ResetExportSettings();
         scene_ = RefSceneCreate();
-        directory_ = TestTempDir("ExportDialogSteps");
+        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        directory_ = TestTempDir(std::string("ExportDialogSteps-") + info->name());
     }
     void TearDown() override {
         RefSceneDestroy(scene_);
