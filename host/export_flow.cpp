@@ -118,7 +118,7 @@ std::string DescribeExportDialog(const std::string& transcript) {
                 out << "  " << label << ": " << QuotedField(line) << "\n";
             }
         } else if (inExportDialog && line.rfind("    item ", 0) == 0) {
-            items += " " + QuotedField(line);
+            items.append(" ").append(QuotedField(line));
         } else if (line.rfind("messagebox ", 0) == 0 || line.rfind("  text ", 0) == 0) {
             out << line << "\n";
         }
