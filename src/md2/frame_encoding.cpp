@@ -293,7 +293,8 @@ int NormalIndexByScan(const Vector3& n) {
 // over the two other components divided by the dominant one.
 constexpr int kGridSide = 16;
 constexpr int kGridCells = 6 * kGridSide * kGridSide;
-constexpr int kGridPoolCapacity = kGridCells * 24;
+// Cells list 2.5 entries on average and 4 at most.
+constexpr int kGridPoolCapacity = kGridCells * 8;
 
 // Angular slack added to every cell's candidate test. The entry with the
 // largest single-precision dot product lies within 0.003 radian of the entry
@@ -405,9 +406,11 @@ int GridCell(const Vector3& n) {
     if (a[1] > a[axis]) axis = 1;
     if (a[2] > a[axis]) axis = 2;
     const int face = 2 * axis + (c[axis] < 0 ? 1 : 0);
-    // Both quotients lie in -1 to 1: the dominant magnitude is the largest.
-    const float u = c[(axis + 1) % 3] / a[axis];
-    const float v = c[(axis + 2) % 3] / a[axis];
+    // Both lie in -1 to 1 up to rounding, which the widened cells absorb:
+    // the dominant magnitude is the largest.
+    const float inverse = 1.0f / a[axis];
+    const float u = c[(axis + 1) % 3] * inverse;
+    const float v = c[(axis + 2) % 3] * inverse;
     auto index = [](float t) {
         int i = TruncateToInt32((t + 1.0f) * (0.5f * kGridSide));
         return i < 0 ? 0 : (i >= kGridSide ? kGridSide - 1 : i);

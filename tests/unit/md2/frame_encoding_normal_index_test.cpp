@@ -9,35 +9,9 @@
 
 #include "md2/frame_encoding.h"
 #include "md2/md2_normals.h"
+#include "unit/md2/frame_encoding_normal_reference.h"
 
 namespace {
-
-// The rule exactly as stated: every entry in index order; an entry qualifies
-// when each component differs by less than 0.0001 (single-precision
-// difference, absolute value in double converted back), or else when the
-// single-precision arc cosine of y.y' + x.x' + z.z' is below 1 radian. The
-// qualifying entry with the largest dot product wins, the first on a tie;
-// none gives 0.
-int BruteForceNormalIndex(const Vector3& n) {
-    int best = -1;
-    float bestDot = 0;
-    for (int i = 0; i < kMd2NormalCount; ++i) {
-        const float* e = kMd2Normals[i];
-        const float dot = n.y * e[1] + n.x * e[0] + n.z * e[2];
-        bool equal = true;
-        const float diffs[3] = {n.x - e[0], n.y - e[1], n.z - e[2]};
-        for (float d : diffs) {
-            equal = equal && static_cast<float>(std::fabs(static_cast<double>(d))) < 9.9999997e-05f;
-        }
-        const float angle = std::acos(dot);
-        const bool qualifies = equal || angle < 1.0f;
-        if (qualifies && (best < 0 || dot > bestDot)) {
-            best = i;
-            bestDot = dot;
-        }
-    }
-    return best < 0 ? 0 : best;
-}
 
 Vector3 Entry(int i) { return {kMd2Normals[i][0], kMd2Normals[i][1], kMd2Normals[i][2]}; }
 
@@ -125,16 +99,9 @@ TEST(NormalIndex, AxesZeroAndNonFiniteNormals) {
 
 TEST(NormalIndex, OneMillionRandomUnitNormalsAgreeWithBruteForce) {
     std::mt19937 random(20240611u);
-    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
     Agreement agreement;
-    while (agreement.checked < 1000000) {
-        // Uniform over the sphere: points of the unit ball, pushed out to its surface.
-        const Vector3 p = {coordinate(random), coordinate(random), coordinate(random)};
-        const float length2 = p.x * p.x + p.y * p.y + p.z * p.z;
-        if (length2 > 1.0f || length2 < 1e-6f) {
-            continue;
-        }
-        agreement.Check(Normalized(p));
+    for (int k = 0; k < 1000000; ++k) {
+        agreement.Check(RandomUnitNormal(random));
     }
     EXPECT_EQ(agreement.agreed, 1000000);
 }
@@ -145,16 +112,12 @@ TEST(NormalIndex, OneMillionRandomUnitNormalsAgreeWithBruteForce) {
 // others.
 TEST(NormalIndex, NormalsOfOtherLengthsAgreeWithBruteForce) {
     std::mt19937 random(77u);
-    std::uniform_real_distribution<float> coordinate(-1.0f, 1.0f);
     const float lengths[] = {1e-30f, 1e-3f, 0.3f, 0.55f, 0.9f, 1.0001f, 1.2f, 1.9f, 3.0f, 1e3f, 1e30f};
     Agreement agreement;
     for (int k = 0; k < 10000; ++k) {
-        const Vector3 p = {coordinate(random), coordinate(random), coordinate(random)};
-        if (p.x * p.x + p.y * p.y + p.z * p.z < 1e-6f) {
-            continue;
-        }
+        const Vector3 direction = RandomUnitNormal(random);
         for (float length : lengths) {
-            agreement.Check(Scaled(Normalized(p), length));
+            agreement.Check(Scaled(direction, length));
         }
     }
     // Subnormal components.
