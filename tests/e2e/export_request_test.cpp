@@ -75,6 +75,16 @@ std::string MaterialsMessage(const std::string& group) {
            group + "\n\nContinue anyway?\n";
 }
 
+// Exactly one message box was shown, titled "Error", with this icon, these
+// buttons and this text.
+void ExpectOneMessage(const Transcript& seen, const char* icon, const char* buttons, const std::string& text) {
+    ASSERT_EQ(seen.messageBoxes.size(), 1u);
+    EXPECT_EQ(seen.messageBoxes[0].title, "Error");
+    EXPECT_EQ(seen.messageBoxes[0].icon, icon);
+    EXPECT_EQ(seen.messageBoxes[0].buttons, buttons);
+    EXPECT_EQ(seen.messageBoxes[0].text, text);
+}
+
 const SeenDialog* FirstDialog(const Transcript& seen, const std::string& caption) {
     for (const SeenDialog& dialog : seen.dialogs) {
         if (dialog.caption == caption) {
@@ -183,11 +193,7 @@ TEST_F(ExportRequest, EveryTriangleCornerCountsAgainstTheVertexLimit) {
     EXPECT_EQ(ExportOptionsRequest("press 1"), 2);
     Transcript seen = Seen();
     EXPECT_TRUE(seen.dialogs.empty());
-    ASSERT_EQ(seen.messageBoxes.size(), 1u);
-    EXPECT_EQ(seen.messageBoxes[0].title, "Error");
-    EXPECT_EQ(seen.messageBoxes[0].icon, "information");
-    EXPECT_EQ(seen.messageBoxes[0].buttons, "ok");
-    EXPECT_EQ(seen.messageBoxes[0].text, VerticesMessage(32769));
+    ExpectOneMessage(seen, "information", "ok", VerticesMessage(32769));
 }
 
 TEST_F(ExportRequest, HostVerticesAboveTheLimitAreRefused) {
@@ -202,10 +208,7 @@ TEST_F(ExportRequest, HostVerticesAboveTheLimitAreRefused) {
     EXPECT_EQ(ExportOptionsRequest("press 1"), 2);
     Transcript seen = Seen();
     EXPECT_TRUE(seen.dialogs.empty());
-    ASSERT_EQ(seen.messageBoxes.size(), 1u);
-    EXPECT_EQ(seen.messageBoxes[0].icon, "information");
-    EXPECT_EQ(seen.messageBoxes[0].buttons, "ok");
-    EXPECT_EQ(seen.messageBoxes[0].text, VerticesMessage(32768));
+    ExpectOneMessage(seen, "information", "ok", VerticesMessage(32768));
 }
 
 TEST_F(ExportRequest, OneMaterialsMessageNamesTheLastOffendingGroup) {
@@ -222,12 +225,8 @@ TEST_F(ExportRequest, OneMaterialsMessageNamesTheLastOffendingGroup) {
     EXPECT_EQ(ExportOptionsRequest("answer 2"), 2);
     Transcript seen = Seen();
     EXPECT_TRUE(seen.dialogs.empty());
-    ASSERT_EQ(seen.messageBoxes.size(), 1u);
-    EXPECT_EQ(seen.messageBoxes[0].title, "Error");
-    EXPECT_EQ(seen.messageBoxes[0].icon, "error");
-    EXPECT_EQ(seen.messageBoxes[0].buttons, "okcancel");
-    EXPECT_EQ(seen.messageBoxes[0].text, MaterialsMessage("second"));
-    EXPECT_EQ(seen.messageBoxes[0].answer, 2);
+    ExpectOneMessage(seen, "error", "okcancel", MaterialsMessage("second"));
+    EXPECT_EQ(seen.messageBoxes.at(0).answer, 2);
 
     // OK goes on to the dialog.
     EXPECT_EQ(ExportOptionsRequest("answer 1; press 1"), 1);
@@ -258,23 +257,22 @@ TEST_F(ExportRequest, LongOffendingGroupNameIsCutToTheMessage) {
 TEST_F(ExportRequest, MissingGeometryAndFailedTriangulationAreReported) {
     EXPECT_EQ(ExportOptionsRequest("press 1"), 2);
     Transcript seen = Seen();
-    ASSERT_EQ(seen.messageBoxes.size(), 1u);
-    EXPECT_EQ(seen.messageBoxes[0].text, "No geometry to export.\t");
-    EXPECT_EQ(seen.messageBoxes[0].icon, "error");
-    EXPECT_EQ(seen.messageBoxes[0].buttons, "ok");
+    ExpectOneMessage(seen, "error", "ok", "No geometry to export.\t");
     EXPECT_TRUE(seen.dialogs.empty());
 
-    RefAddGroup(scene_, "no vertices");  // meshes present, vertex list absent
+    RefAddVertex(scene_, 0, 0, 0);  // vertices without meshes
     EXPECT_EQ(ExportOptionsRequest("press 1"), 2);
-    EXPECT_EQ(Seen().messageBoxes.at(0).text, "No geometry to export.\t");
+    ExpectOneMessage(Seen(), "error", "ok", "No geometry to export.\t");
 
-    RefAddVertex(scene_, 0, 0, 0);
+    RefAddGroup(scene_, "no vertices");  // meshes without vertices
+    RefSetPresence(scene_, RefList::Vertices, RefPresence::Absent);
+    EXPECT_EQ(ExportOptionsRequest("press 1"), 2);
+    ExpectOneMessage(Seen(), "error", "ok", "No geometry to export.\t");
+
+    RefSetPresence(scene_, RefList::Vertices, RefPresence::Auto);
     RefSetAnswer(scene_, RefAnswer::Triangulate, 0);
     EXPECT_EQ(ExportOptionsRequest("press 1"), 0);
-    seen = Seen();
-    ASSERT_EQ(seen.messageBoxes.size(), 1u);
-    EXPECT_EQ(seen.messageBoxes[0].text, "Failed to triangulate geometry.\t");
-    EXPECT_EQ(seen.messageBoxes[0].icon, "error");
+    ExpectOneMessage(Seen(), "error", "ok", "Failed to triangulate geometry.\t");
     EXPECT_EQ(CountHostCalls("PostTriangulate"), 0);
 }
 
@@ -438,11 +436,7 @@ TEST_F(ExportRequest, RenameWithoutAnimationsSaysSoAndStaysOpen) {
     AddTriangleScene();
     EXPECT_EQ(ExportOptionsRequest("press 3; press 1"), 1);
     Transcript seen = Seen();
-    ASSERT_EQ(seen.messageBoxes.size(), 1u);
-    EXPECT_EQ(seen.messageBoxes[0].title, "Error");
-    EXPECT_EQ(seen.messageBoxes[0].text, "No animations found.");
-    EXPECT_EQ(seen.messageBoxes[0].icon, "information");
-    EXPECT_EQ(seen.messageBoxes[0].buttons, "ok");
+    ExpectOneMessage(seen, "information", "ok", "No animations found.");
     EXPECT_EQ(FirstDialog(seen, "Rename Animation"), nullptr);
     EXPECT_EQ(CountHostCalls("PreExportQuery"), 0);
 }
