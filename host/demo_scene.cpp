@@ -125,6 +125,7 @@ RefScene* BuildDemoScene(const std::string& directory) {
                 {Turn(0, 0, 0, 1, 0), Turn(0.6f, 0, 0, 1, 0.6f), Turn(1.2f, 0, 0, 1, 0)}, {});
     const int twist = RefAddAnimation(scene, "twisting_around", 0, 0, 0.5f);
     RefSetTrack(scene, twist, root, {{0, 0, 0, 0}, {0.5f, 0, 0.75f, 0}}, {}, {});
-    RefSetTrack(scene, twist, top, {}, {Turn(0, 0, 1, 0, 0), Turn(0.5f, 0, 1, 0, 1.5f)}, {{0, 1, 1, 1}, {0.5f, 1.5f, 1, 1.5f}});
+    RefSetTrack(scene, twist, top, {}, {Turn(0, 0, 1, 0, 0), Turn(0.5f, 0, 1, 0, 1.5f)},
+                {{0, 1, 1, 1}, {0.5f, 1.5f, 1, 1.5f}});
     return scene;
 }

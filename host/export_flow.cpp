@@ -157,15 +157,14 @@ std::string DescribeMd2File(const std::string& path) {
         << (h[16] == static_cast<std::int64_t>(bytes.size()) ? " (the file's length)" : " (not the file's length)")
         << "\n";
     if (Fits(bytes, h[11], h[5], 64)) {
-        for (int i = 0; i < h[5]; ++i) {
-            out << "skin " << i << ": \"" << NameAt(bytes, static_cast<std::size_t>(h[11]) + 64 * static_cast<std::size_t>(i), 64)
-                << "\"\n";
+        for (std::size_t i = 0; i < static_cast<std::size_t>(h[5]); ++i) {
+            out << "skin " << i << ": \"" << NameAt(bytes, static_cast<std::size_t>(h[11]) + 64 * i, 64) << "\"\n";
         }
     }
     if (h[4] >= 40 && Fits(bytes, h[14], h[10], h[4])) {
         out << "frames:";
-        for (int i = 0; i < h[10]; ++i) {
-            const std::size_t at = static_cast<std::size_t>(h[14]) + static_cast<std::size_t>(h[4]) * static_cast<std::size_t>(i);
+        for (std::size_t i = 0; i < static_cast<std::size_t>(h[10]); ++i) {
+            const std::size_t at = static_cast<std::size_t>(h[14]) + static_cast<std::size_t>(h[4]) * i;
             out << " " << NameAt(bytes, at + 24, 16);
         }
         out << "\n";

@@ -692,11 +692,10 @@ TEST_F(ExportRequest, PublishedModelsSurviveImportAndExport) {
         }
         // The same triangles, with texture coordinates within one texel.
         for (std::size_t t = 0; t < original.triangles.size(); ++t) {
-            for (int c = 0; c < 3; ++c) {
-                ASSERT_EQ(written.triangles[t][static_cast<std::size_t>(c)], original.triangles[t][static_cast<std::size_t>(c)])
-                    << "triangle " << t;
-                const auto& was = original.texCoords.at(static_cast<std::size_t>(original.triangles[t][static_cast<std::size_t>(3 + c)]));
-                const auto& now = written.texCoords.at(static_cast<std::size_t>(written.triangles[t][static_cast<std::size_t>(3 + c)]));
+            for (std::size_t c = 0; c < 3; ++c) {
+                ASSERT_EQ(written.triangles[t][c], original.triangles[t][c]) << "triangle " << t;
+                const auto& was = original.texCoords.at(static_cast<std::size_t>(original.triangles[t][3 + c]));
+                const auto& now = written.texCoords.at(static_cast<std::size_t>(written.triangles[t][3 + c]));
                 for (int k = 0; k < 2; ++k) {
                     const float size = static_cast<float>(k == 0 ? written.SkinWidth() : written.SkinHeight());
                     const float before = static_cast<float>(was[static_cast<std::size_t>(k)]) /

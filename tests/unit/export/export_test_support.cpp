@@ -40,11 +40,11 @@ std::string Name(const std::vector<std::uint8_t>& b, std::size_t at, std::size_t
 
 std::array<float, 3> WrittenMd2::Decoded(int f, int v) const {
     const Frame& frame = frames.at(static_cast<std::size_t>(f));
+    const std::array<std::uint8_t, 4>& bytes = frame.vertices.at(static_cast<std::size_t>(v));
     std::array<float, 3> p{};
-    for (int a = 0; a < 3; ++a) {
-        const float product = static_cast<float>(frame.vertices.at(static_cast<std::size_t>(v))[static_cast<std::size_t>(a)]) *
-                              frame.scale[a];
-        p[static_cast<std::size_t>(a)] = product + frame.translate[a];
+    for (std::size_t a = 0; a < 3; ++a) {
+        const float product = static_cast<float>(bytes[a]) * frame.scale[a];
+        p[a] = product + frame.translate[a];
     }
     return p;
 }
@@ -110,8 +110,8 @@ bool ReadWrittenMd2(const std::string& path, WrittenMd2* out, std::string* why) 
         }
         m.triangles.push_back(t);
     }
-    for (int f = 0; f < h[10]; ++f) {
-        const std::size_t at = static_cast<std::size_t>(h[14]) + static_cast<std::size_t>(h[4]) * static_cast<std::size_t>(f);
+    for (std::size_t f = 0; f < static_cast<std::size_t>(h[10]); ++f) {
+        const std::size_t at = static_cast<std::size_t>(h[14]) + static_cast<std::size_t>(h[4]) * f;
         WrittenMd2::Frame frame{};
         for (int a = 0; a < 3; ++a) {
             frame.scale[a] = F32(m.bytes, at + 4 * static_cast<std::size_t>(a));
