@@ -42,25 +42,6 @@ void SetNumber(WindowHandle dialog, int controlId, const char16_t* format, int v
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-// Length of the longest prefix of `text` of at most `limit` bytes that ends
-// on a whole character of the C runtime's multibyte text.
-std::size_t WholeCharacterPrefix(const char* text, std::size_t length, std::size_t limit) {
-    std::size_t n = 0;
-    while (n < length) {
-        char16_t units[2];
-        int count = 0;
-        int used = PlatformCrtCharToWide(text + n, length - n, units, &count);
-        if (used <= 0) {
-            used = 1;
-        }
-        if (n + static_cast<std::size_t>(used) > limit) {
-            break;
-        }
-        n += static_cast<std::size_t>(used);
-    }
-    return n;
-}
-
 void RenameSelected(WindowHandle dialog, HostScene* scene) {
     const int current = PlatformListCurrent(dialog, IDC_ANIMATION_LIST);
     CurrentExportSettings()->selectedAnimation = current >= 0 && current < AnimationCount(scene) ? current : 0;

@@ -117,12 +117,7 @@ std::size_t CrtNarrowToWide(const char* text, char16_t* out, std::size_t capacit
     return written;
 }
 
-namespace {
-
-// Length of the longest prefix of text, at most `limit` bytes, that ends on a
-// whole multibyte character.
-std::size_t WholeCharacterPrefix(const char* text, std::size_t limit) {
-    std::size_t length = std::strlen(text);
+std::size_t WholeCharacterPrefix(const char* text, std::size_t length, std::size_t limit) {
     std::size_t n = 0;
     while (n < length) {
         char16_t units[2];
@@ -138,8 +133,6 @@ std::size_t WholeCharacterPrefix(const char* text, std::size_t limit) {
     }
     return n;
 }
-
-}  // namespace
 
 void TextPairFromWide(TextPair* pair, const char16_t* text) {
     if (pair == nullptr) {
@@ -157,7 +150,7 @@ void TextPairFromNarrow(TextPair* pair, const char* text) {
         TextPairClear(pair);
         return;
     }
-    std::size_t n = WholeCharacterPrefix(text, kTextPairUnits - 1);
+    std::size_t n = WholeCharacterPrefix(text, std::strlen(text), kTextPairUnits - 1);
     if (text != pair->narrow) {
         std::memmove(pair->narrow, text, n);
     }

@@ -30,6 +30,10 @@ int ToNarrow(const char16_t* text, char* out, int capacity);
 std::size_t CrtWideToNarrow(const char16_t* text, char* out, std::size_t capacity);
 std::size_t CrtNarrowToWide(const char* text, char16_t* out, std::size_t capacity);
 
+// Length of the longest prefix of text (length bytes), at most `limit` bytes,
+// that ends on a whole character of the C runtime's multibyte text.
+std::size_t WholeCharacterPrefix(const char* text, std::size_t length, std::size_t limit);
+
 // Both halves of a pair are always written together.
 void TextPairFromWide(TextPair* pair, const char16_t* text);
 void TextPairFromNarrow(TextPair* pair, const char* text);
