@@ -1,5 +1,6 @@
 #include "md2/frame_encoding.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -105,8 +106,7 @@ void ComposeFrameName(char name[kMd2FrameNameChars], const char* stem, int numbe
     if (length < 0) {
         length = 0;
     }
-    std::size_t kept = static_cast<std::size_t>(length) < kMd2FrameNameChars ? static_cast<std::size_t>(length)
-                                                                              : kMd2FrameNameChars;
+    const std::size_t kept = std::min(static_cast<std::size_t>(length), std::size_t{kMd2FrameNameChars});
     std::memset(name, 0, kMd2FrameNameChars);
     std::memcpy(name, composed, kept);
 }
