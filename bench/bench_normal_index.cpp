@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "md2/frame_encoding.h"
-#include "unit/md2/frame_encoding_normal_reference.h"
+#include "bench/literal_normal_index.h"
 
 namespace {
 

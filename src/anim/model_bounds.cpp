@@ -33,7 +33,8 @@ void FinishBounds(ModelBounds* bounds) {
 
 }  // namespace
 
-void AnimatedBounds(HostScene* scene, ModelBounds* bounds) {
+void AnimatedBounds(HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context),
+                    void* context) {
     if (bounds == nullptr) {
         return;
     }
@@ -43,6 +44,7 @@ void AnimatedBounds(HostScene* scene, ModelBounds* bounds) {
     }
     StartBounds(bounds);
     InitBindPose();
+    int evaluated = 0;
     for (int a = 0; a < scene->animations.count; ++a) {
         HostAnimation* animation = &scene->animations.items[a];
         const int frames = AnimationFrameCount(animation);
@@ -52,6 +54,10 @@ void AnimatedBounds(HostScene* scene, ModelBounds* bounds) {
             for (int v = 0; v < posedVertices.count; ++v) {
                 Include(posedVertices.items[v].position, bounds);
             }
+            if (onFrame != nullptr) {
+                onFrame(evaluated, context);
+            }
+            ++evaluated;
         }
     }
     FinishBounds(bounds);

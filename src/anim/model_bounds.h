@@ -18,7 +18,10 @@ struct ModelBounds {
 // InitBindPose first and leaves posedVertices in the pose of the last frame.
 // All zeros when the scene, the posed vertices or the animation list is
 // absent.
-void AnimatedBounds(HostScene* scene, ModelBounds* bounds);
+// When given, `onFrame` is called after each frame's evaluation with the
+// frame's position in that order (0 upward across all animations).
+void AnimatedBounds(HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context) = nullptr,
+                    void* context = nullptr);
 
 // Bounds of the host vertex positions. All zeros when the scene or its vertex
 // list is absent; a present but empty list leaves min at the largest float

@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "anim/mesh_topology.h"
+#include "anim/skin_layout.h"
 #include "geom/axis_conversion.h"
 
 BonePoseArray bonePoses = {0, nullptr};
@@ -53,11 +55,16 @@ bool AllocPosedVertices(const HostScene* scene) {
 }
 
 void FreeBonePoses() {
+    // The skin layout was built for these bones.
+    FreeSkinLayout();
     delete[] bonePoses.items;
     bonePoses = {0, nullptr};
 }
 
 void FreePosedVertices() {
+    // The layouts were built for these vertices.
+    FreeMeshTopology();
+    FreeSkinLayout();
     delete[] posedVertices.items;
     posedVertices = {0, nullptr};
 }

@@ -1,6 +1,8 @@
 #include "anim/pose_evaluation.h"
 
 #include "anim/key_sampling.h"
+#include "anim/mesh_topology.h"
+#include "anim/skin_layout.h"
 #include "anim/pose_arrays.h"
 #include "anim/pose_math.h"
 #include "anim/pose_normals.h"
@@ -58,6 +60,7 @@ void InitBindPose() {
     if (bonePoses.count == 0) {
         return;
     }
+    InvalidateSkinRestPoints();
     for (int i = 0; i < bonePoses.count; ++i) {
         BonePose& pose = bonePoses.items[i];
         pose.bindWorld = kIdentityMatrix;
@@ -94,12 +97,14 @@ void EvaluatePose(HostScene* scene, const HostAnimation* animation, float t) {
         AffineMultiply(pose.poseLocal, keyed, &pose.poseLocal);
         ComposeWorld(i, &BonePose::poseLocal, &BonePose::poseWorld);
     }
-    if (scene->vertices.items != nullptr) {
+    if (scene->vertices.items != nullptr && !SkinFromLayout(scene)) {
         const int count = scene->vertices.count < posedVertices.count ? scene->vertices.count : posedVertices.count;
         for (int v = 0; v < count; ++v) {
             posedVertices.items[v].position = SkinnedPosition(scene->vertices.items[v]);
         }
     }
-    ComputeFaceNormals(scene);
-    ComputeVertexNormals(scene);
+    if (!ComputeNormalsFromTopology(scene)) {
+        ComputeFaceNormals(scene);
+        ComputeVertexNormals(scene);
+    }
 }

@@ -1,14 +1,30 @@
 #include "anim/pose_normals.h"
 
-#include <cmath>
-
+#include "anim/normal_block.h"
 #include "anim/pose_arrays.h"
 
 namespace {
 
-// True when every corner of the face names a posed vertex and there are at
-// least three corners, so that the face has a normal to give.
-bool FaceUsable(const HostFace& face) {
+bool MeshesReady(const HostScene* scene) {
+    return scene != nullptr && scene->meshes.items != nullptr && posedVertices.count > 0;
+}
+
+// P1 - P0 and Plast - P0 of a usable face, into lane k.
+void FaceEdges(const HostFace& face, EdgeBlock* edges, int k) {
+    const Vector3& p0 = posedVertices.items[face.vertexIndices[0]].position;
+    const Vector3& p1 = posedVertices.items[face.vertexIndices[1]].position;
+    const Vector3& pLast = posedVertices.items[face.vertexIndices[face.cornerCount - 1]].position;
+    edges->a.x[k] = p1.x - p0.x;
+    edges->a.y[k] = p1.y - p0.y;
+    edges->a.z[k] = p1.z - p0.z;
+    edges->b.x[k] = pLast.x - p0.x;
+    edges->b.y[k] = pLast.y - p0.y;
+    edges->b.z[k] = pLast.z - p0.z;
+}
+
+}  // namespace
+
+bool PosedFaceUsable(const HostFace& face) {
     if (face.cornerCount < 3 || face.vertexIndices == nullptr) {
         return false;
     }
@@ -21,49 +37,59 @@ bool FaceUsable(const HostFace& face) {
     return true;
 }
 
-void Normalise(float* x, float* y, float* z) {
-    const float length = std::sqrt(*x * *x + *y * *y + *z * *z);
-    if (length > 0) {
-        const float reciprocal = 1 / length;
-        *x *= reciprocal;
-        *y *= reciprocal;
-        *z *= reciprocal;
-    }
-}
-
-bool MeshesReady(const HostScene* scene) {
-    return scene != nullptr && scene->meshes.items != nullptr && posedVertices.count > 0;
-}
-
-}  // namespace
-
 bool ComputeFaceNormals(HostScene* scene) {
     if (!MeshesReady(scene)) {
         return false;
     }
+    EdgeBlock edges;
+    NormalBlock block;
     for (int m = 0; m < scene->meshes.count; ++m) {
         HostMesh& mesh = scene->meshes.items[m];
-        for (int f = 0; mesh.faces != nullptr && f < mesh.faceCount; ++f) {
-            HostFace& face = mesh.faces[f];
-            if (!FaceUsable(face)) {
-                face.normal[0] = face.normal[1] = face.normal[2] = 0;
-                continue;
+        const int faceCount = mesh.faces != nullptr ? mesh.faceCount : 0;
+        for (int first = 0; first < faceCount; first += kNormalBlock) {
+            const int size = faceCount - first < kNormalBlock ? faceCount - first : kNormalBlock;
+            // An unusable face has zero edges and so the zero normal.
+            edges = EdgeBlock{};
+            for (int k = 0; k < size; ++k) {
+                const HostFace& face = mesh.faces[first + k];
+                if (PosedFaceUsable(face)) {
+                    FaceEdges(face, &edges, k);
+                }
             }
-            const Vector3& p0 = posedVertices.items[face.vertexIndices[0]].position;
-            const Vector3& p1 = posedVertices.items[face.vertexIndices[1]].position;
-            const Vector3& pLast = posedVertices.items[face.vertexIndices[face.cornerCount - 1]].position;
-            const Vector3 e1 = {p1.x - p0.x, p1.y - p0.y, p1.z - p0.z};
-            const Vector3 e2 = {pLast.x - p0.x, pLast.y - p0.y, pLast.z - p0.z};
-            Vector3 n;
-            CrossProduct(e1, e2, &n);
-            Normalise(&n.x, &n.y, &n.z);
-            face.normal[0] = n.x;
-            face.normal[1] = n.y;
-            face.normal[2] = n.z;
+            FaceNormalBlock(edges, &block);
+            for (int k = 0; k < size; ++k) {
+                HostFace& face = mesh.faces[first + k];
+                face.normal[0] = block.x[k];
+                face.normal[1] = block.y[k];
+                face.normal[2] = block.z[k];
+            }
         }
     }
     return true;
 }
+
+namespace {
+
+// Every posed normal multiplied by the reciprocal of its length, where that
+// length is greater than 0.
+void NormalisePosedNormals(NormalBlock* block) {
+    for (int first = 0; first < posedVertices.count; first += kNormalBlock) {
+        const int size = posedVertices.count - first < kNormalBlock ? posedVertices.count - first : kNormalBlock;
+        *block = NormalBlock{};
+        for (int k = 0; k < size; ++k) {
+            const Vector3& normal = posedVertices.items[first + k].normal;
+            block->x[k] = normal.x;
+            block->y[k] = normal.y;
+            block->z[k] = normal.z;
+        }
+        NormaliseBlock(block);
+        for (int k = 0; k < size; ++k) {
+            posedVertices.items[first + k].normal = {block->x[k], block->y[k], block->z[k]};
+        }
+    }
+}
+
+}  // namespace
 
 bool ComputeVertexNormals(const HostScene* scene) {
     if (!MeshesReady(scene)) {
@@ -76,7 +102,7 @@ bool ComputeVertexNormals(const HostScene* scene) {
         const HostMesh& mesh = scene->meshes.items[m];
         for (int f = 0; mesh.faces != nullptr && f < mesh.faceCount; ++f) {
             const HostFace& face = mesh.faces[f];
-            if (!FaceUsable(face)) {
+            if (!PosedFaceUsable(face)) {
                 continue;
             }
             for (int c = 0; c < face.cornerCount; ++c) {
@@ -87,9 +113,7 @@ bool ComputeVertexNormals(const HostScene* scene) {
             }
         }
     }
-    for (int v = 0; v < posedVertices.count; ++v) {
-        Vector3& normal = posedVertices.items[v].normal;
-        Normalise(&normal.x, &normal.y, &normal.z);
-    }
+    NormalBlock block;
+    NormalisePosedNormals(&block);
     return true;
 }

@@ -5,6 +5,10 @@
 
 #include "plugin/host_records.h"
 
+// True when the face has at least three corners and an index list, and every
+// corner names a posed vertex: the faces the two operations below use.
+bool PosedFaceUsable(const HostFace& face);
+
 // For every face of every mesh: (P1 - P0) x (Plast - P0) over the posed
 // positions, normalised when not zero. A face with fewer than three corners,
 // no index list, or a corner outside the posed vertices gets the zero normal.

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "anim/mesh_topology.h"
 #include "anim/pose_arrays.h"
+#include "anim/skin_layout.h"
 #include "export/export_dialog.h"
 #include "export/export_target.h"
 #include "geom/axis_conversion.h"
@@ -142,6 +144,10 @@ int WriteExportFile(HostScene* scene) {
     ConvertSceneAxes(scene, 0);
     AllocBonePoses(scene);
     AllocPosedVertices(scene);
+    // The vertices and faces stay as they are until the file is written:
+    // their layouts are taken once for every frame.
+    BuildSkinLayout(scene);
+    BuildMeshTopology(scene);
     const int written = WriteMd2(target.file);
     const bool placed = FinishExportTarget(&target, written != 0);
     FreeBonePoses();

@@ -8,6 +8,7 @@
 
 #include "geom/vector3.h"
 #include "md2/md2_format.h"
+#include "md2/normal_index.h"
 #include "plugin/host_records.h"
 
 // --- Little-endian encoding ----------------------------------------------------
@@ -46,6 +47,10 @@ struct FrameBox {
 FrameBox FillHeader(HostScene* scene, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins,
                     int skinWidth, int skinHeight);
 
+// FillHeader keeps the posed frames of its bounds pass when they fit a
+// memory budget (md2/kept_frames.h); WriteAnimatedFrames then encodes them
+// instead of evaluating every frame again, and releases them.
+
 // --- Frames -----------------------------------------------------------------------
 
 // The number of frames the frame writers produce for the scene: the sum of
@@ -81,10 +86,3 @@ void ComposeFrameName(char name[kMd2FrameNameChars], const char* stem, int numbe
 // range gives 0.
 std::uint8_t EncodeCoordinate(float position, float translate, float scale);
 
-// The index (0 to 161) of the normal table entry that encodes `normal`.
-// An entry qualifies when it equals the normal (each component within
-// 0.0001) or when the single-precision arc cosine of their dot product is
-// below 1 radian (an angle that is not a number never qualifies). The answer
-// is the qualifying entry with the largest dot product, the lowest index on a
-// tie, or 0 when none qualifies (a zero normal among others).
-int NormalIndex(const Vector3& normal);

@@ -5,6 +5,7 @@
 
 #include "export/export_settings.h"
 #include "md2/frame_encoding.h"
+#include "md2/kept_frames.h"
 #include "plugin/host_ops.h"
 #include "plugin/plugin_state.h"
 #include "util/float_convert.h"
@@ -365,5 +366,6 @@ int WriteMd2(std::FILE* file) {
     ExportArrays arrays{};
     const bool written = WriteAllSections(file, scene, *CurrentExportSettings(), &arrays);
     ReleaseExportArrays(&arrays);
+    ReleaseKeptFrames();
     return written ? 1 : 0;
 }

@@ -9,7 +9,7 @@
 
 #include "md2/frame_encoding.h"
 #include "md2/md2_normals.h"
-#include "unit/md2/frame_encoding_normal_reference.h"
+#include "bench/literal_normal_index.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
-// The reference the fast NormalIndex is checked and measured against: the
-// rule searched literally over all 162 table entries, and seeded random unit
-// normals to feed both.
+// The normal index found literally, as the reference the fast NormalIndex is
+// checked and measured against: the rule searched over all 162 table
+// entries, with an arc cosine per entry; and seeded random unit normals to
+// feed both.
 #pragma once
 
 #include <cmath>

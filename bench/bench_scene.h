@@ -1,0 +1,19 @@
+// The scene the export is measured on, and the state an export starts from.
+#pragma once
+
+#include <string>
+
+#include "host/ref_scene.h"
+#include "plugin/host_records.h"
+
+// The largest model the format's reference engine takes, through the
+// reference host: `vertices` vertices on a tube (twice as many triangles),
+// `bones` bones, two weights per vertex, four animations of
+// `framesPerAnimation` frames each at 30 frames per time unit, and one skin.
+// Its file path is `path`.
+RefScene* BuildExportBenchScene(const std::string& path, int vertices = 2048, int bones = 32,
+                                int framesPerAnimation = 128);
+
+// Makes `scene` the current scene with export settings for it, as the
+// export dialog leaves them: defaults, with every frame counted.
+void PrepareExport(HostScene* scene);

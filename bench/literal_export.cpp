@@ -1,0 +1,244 @@
+#include "bench/literal_export.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "anim/frame_sampling.h"
+#include "anim/model_bounds.h"
+#include "anim/pose_arrays.h"
+#include "anim/pose_evaluation.h"
+#include "export/export_settings.h"
+#include "export/export_target.h"
+#include "geom/axis_conversion.h"
+#include "md2/frame_encoding.h"
+#include "md2/md2_format.h"
+#include "plugin/host_ops.h"
+#include "bench/literal_normal_index.h"
+#include "util/float_convert.h"
+#include "util/path.h"
+#include "util/text.h"
+#include "plugin/plugin_state.h"
+
+namespace {
+
+template <typename T>
+int ListCount(const HostList<T>& list) {
+    return list.items != nullptr && list.count > 0 ? list.count : 0;
+}
+
+bool Put(std::FILE* file, const void* bytes, std::size_t size) { return std::fwrite(bytes, size, 1, file) == 1; }
+
+float AxisScale(float size) {
+    float scale = 1;
+    if (size != 0) {
+        scale = 255.0f / size;
+        if (scale != 0) {
+            scale = 1.0f / scale;
+        }
+    }
+    return scale;
+}
+
+const HostTextureLayer* SkinLayer(HostMaterial* material) {
+    const HostTextureLayer* layer = TextureLayer(material, 0);
+    return layer != nullptr && layer->kind == 1 ? layer : nullptr;
+}
+
+void SkinName(const HostTextureLayer& layer, const char16_t* directory, char name[kMd2SkinBytes]) {
+    static const char kUntitled[] = "models/untitled.tga";
+    std::memset(name, 0, kMd2SkinBytes);
+    char16_t widePath[kTextPairUnits];
+    U16Copy(widePath, kTextPairUnits, layer.path.wide);
+    char narrowPath[4 * kTextPairUnits];
+    char file[kTextPairUnits] = {};
+    if (ToNarrow(widePath, narrowPath, sizeof(narrowPath)) > 0) {
+        FileNameOfPathNarrow(narrowPath, file);
+    }
+    char16_t wideDirectory[kLocalSkinDirectoryUnits + 1] = {};
+    std::memcpy(wideDirectory, directory, sizeof(char16_t) * kLocalSkinDirectoryUnits);
+    char narrowDirectory[kMd2SkinBytes];
+    const bool directoryFits = ToNarrow(wideDirectory, narrowDirectory, kMd2SkinBytes) > 0;
+    const std::string composed = std::string(directoryFits ? narrowDirectory : "") + file;
+    if (file[0] == 0) {
+        std::memcpy(name, kUntitled, sizeof(kUntitled));
+    } else if (directoryFits && composed.size() < kMd2SkinBytes) {
+        std::memcpy(name, composed.data(), composed.size());
+    } else if (std::strlen(file) < kMd2SkinBytes) {
+        std::memcpy(name, file, std::strlen(file));
+    } else {
+        std::memcpy(name, kUntitled, sizeof(kUntitled));
+    }
+}
+
+void PutHeader(std::FILE* file, const Md2Header& header, bool* ok) {
+    std::uint8_t bytes[kMd2HeaderBytes];
+    EncodeMd2Header(header, bytes);
+    *ok = *ok && Put(file, bytes, sizeof(bytes));
+}
+
+std::int32_t Offset(std::FILE* file) { return static_cast<std::int32_t>(std::ftell(file)); }
+
+// The posed vertices as one frame, the frame header in one write and every
+// vertex in a write of its own.
+void PutFrame(std::FILE* file, const Vector3& scale, const Vector3& translate, const char* stem, int number,
+              bool* ok) {
+    std::uint8_t head[kMd2FrameHeaderBytes];
+    const float box[6] = {scale.x, scale.y, scale.z, translate.x, translate.y, translate.z};
+    for (int k = 0; k < 6; ++k) {
+        StoreF32LE(head + 4 * k, box[k]);
+    }
+    ComposeFrameName(reinterpret_cast<char*>(head + 24), stem, number);
+    *ok = *ok && Put(file, head, sizeof(head));
+    for (int v = 0; v < posedVertices.count && *ok; ++v) {
+        const PosedVertex& posed = posedVertices.items[v];
+        const std::uint8_t bytes[4] = {EncodeCoordinate(posed.position.x, translate.x, scale.x),
+                                       EncodeCoordinate(posed.position.y, translate.y, scale.y),
+                                       EncodeCoordinate(posed.position.z, translate.z, scale.z),
+                                       static_cast<std::uint8_t>(BruteForceNormalIndex(posed.normal))};
+        *ok = Put(file, bytes, sizeof(bytes));
+    }
+}
+
+bool WriteLiteralMd2(std::FILE* file, HostScene* scene, const ExportSettings& settings) {
+    const int vertices = ListCount(scene->vertices);
+    int triangles = 0;
+    for (int m = 0; m < ListCount(scene->meshes); ++m) {
+        const HostMesh& mesh = scene->meshes.items[m];
+        for (int f = 0; f < mesh.faceCount; ++f) {
+            if (mesh.faces[f].cornerCount != 3) {
+                return false;
+            }
+        }
+        triangles += mesh.faceCount > 0 ? mesh.faceCount : 0;
+    }
+    if (posedVertices.count != vertices || vertices == 0) {
+        return false;
+    }
+    int skins = 0;
+    for (int i = 0; i < ListCount(scene->materials); ++i) {
+        skins += SkinLayer(&scene->materials.items[i]) != nullptr ? 1 : 0;
+    }
+    const int animations = ListCount(scene->animations);
+
+    // First pass over every frame: the bounds.
+    ModelBounds bounds{};
+    if (animations > 0) {
+        AnimatedBounds(scene, &bounds);
+    } else {
+        StaticBounds(scene, &bounds);
+    }
+    const Vector3 scale = {AxisScale(bounds.size.x), AxisScale(bounds.size.y), AxisScale(bounds.size.z)};
+    const Vector3 translate = bounds.min;
+
+    Md2Header header{};
+    header.ident = kMd2Ident;
+    header.version = kMd2Version;
+    header.skinwidth = settings.skinWidth;
+    header.skinheight = settings.skinHeight;
+    header.num_skins = skins;
+    header.num_xyz = vertices;
+    header.num_st = 3 * triangles;
+    header.num_tris = triangles;
+    header.num_frames = settings.totalFrames;
+    bool ok = true;
+    PutHeader(file, header, &ok);
+
+    header.ofs_skins = Offset(file);
+    for (int i = 0; i < ListCount(scene->materials) && ok; ++i) {
+        if (const HostTextureLayer* layer = SkinLayer(&scene->materials.items[i])) {
+            char name[kMd2SkinBytes];
+            SkinName(*layer, settings.localSkinDirectory, name);
+            ok = Put(file, name, kMd2SkinBytes);
+        }
+    }
+
+    header.ofs_st = Offset(file);
+    const HostTexCoordSet* uvSet = scene->texCoordSet;
+    for (int m = 0; m < ListCount(scene->meshes) && ok; ++m) {
+        const HostMesh& mesh = scene->meshes.items[m];
+        for (int f = 0; f < mesh.faceCount && ok; ++f) {
+            const HostFace& face = mesh.faces[f];
+            for (int c = 0; c < 3 && ok; ++c) {
+                float u = 0;
+                float v = 0;
+                if (face.uv != nullptr && face.uv->coordIndices != nullptr && uvSet != nullptr &&
+                    uvSet->coords != nullptr && face.uv->coordIndices[c] >= 0) {
+                    u = uvSet->coords[face.uv->coordIndices[c]].u;
+                    v = uvSet->coords[face.uv->coordIndices[c]].v;
+                }
+                std::uint8_t bytes[4];
+                StoreI16LE(bytes, Low16(TruncateToInt32(static_cast<float>(settings.skinWidth) * u)));
+                StoreI16LE(bytes + 2, Low16(TruncateToInt32(static_cast<float>(settings.skinHeight) * v)));
+                ok = Put(file, bytes, sizeof(bytes));
+            }
+        }
+    }
+
+    header.ofs_tris = Offset(file);
+    int corner = 0;
+    for (int m = 0; m < ListCount(scene->meshes) && ok; ++m) {
+        const HostMesh& mesh = scene->meshes.items[m];
+        for (int f = 0; f < mesh.faceCount && ok; ++f, corner += 3) {
+            std::uint8_t bytes[12];
+            for (int i = 0; i < 3; ++i) {
+                StoreI16LE(bytes + 2 * i, Low16(mesh.faces[f].vertexIndices[2 - i]));
+                StoreI16LE(bytes + 6 + 2 * i, Low16(corner + 2 - i));
+            }
+            ok = Put(file, bytes, sizeof(bytes));
+        }
+    }
+
+    // Second pass over every frame: the frames themselves.
+    header.ofs_frames = Offset(file);
+    int framesWritten = 0;
+    InitBindPose();
+    if (scene->animations.items != nullptr) {
+        for (int a = 0; a < animations && ok; ++a) {
+            HostAnimation* animation = &scene->animations.items[a];
+            const int frames = AnimationFrameCount(animation);
+            const float step = AnimationSampleStep(animation);
+            char stem[kTextPairUnits];
+            std::memcpy(stem, animation->name.narrow, kTextPairUnits);
+            stem[kTextPairUnits - 1] = 0;
+            for (int i = 0; i < frames && ok; ++i) {
+                EvaluatePose(scene, animation, AnimationSampleTime(step, i));
+                PutFrame(file, scale, translate, stem, i, &ok);
+                framesWritten += ok ? 1 : 0;
+            }
+        }
+    } else {
+        EvaluatePose(scene, nullptr, 0);
+        PutFrame(file, scale, translate, "Frame", 0, &ok);
+        framesWritten = ok ? 1 : 0;
+    }
+
+    header.ofs_glcmds = Offset(file);
+    if (triangles > 0) {
+        const std::uint8_t end[4] = {};
+        ok = ok && Put(file, end, sizeof(end));
+        header.num_glcmds = 1;
+    }
+    header.ofs_end = Offset(file);
+    header.framesize = static_cast<std::int32_t>(kMd2FrameHeaderBytes + kMd2VertexBytes * vertices);
+    header.num_frames = framesWritten;
+    ok = ok && std::fseek(file, 0, SEEK_SET) == 0;
+    PutHeader(file, header, &ok);
+    return ok;
+}
+
+}  // namespace
+
+bool WriteLiteralExport(HostScene* scene) {
+    ExportTarget target;
+    if (scene == nullptr || !OpenExportTarget(scene->filePath.wide, &target)) {
+        return false;
+    }
+    ConvertSceneAxes(scene, 0);
+    AllocBonePoses(scene);
+    AllocPosedVertices(scene);
+    const bool written = WriteLiteralMd2(target.file, scene, *CurrentExportSettings());
+    const bool placed = FinishExportTarget(&target, written);
+    FreeBonePoses();
+    FreePosedVertices();
+    return placed && written;
+}

@@ -1,0 +1,46 @@
+// The scene's skin weights laid out once per export. Skinning carries each
+// rest position by its bone's inverse rest transform, then by the bone's
+// current transform; the first of the two depends only on the rest pose, so
+// the layout keeps its result and every evaluated frame does only the second.
+#pragma once
+
+#include <cstdint>
+
+#include "geom/float4.h"
+#include "geom/vector3.h"
+#include "plugin/host_records.h"
+
+struct SkinLayout {
+    const HostScene* scene;     // the scene it was built for
+    int vertexCount;            // posedVertices.count (and the scene's vertex count) when built
+    int boneCount;              // bonePoses.count when built
+    bool restPointsReady;       // restPoints hold the current rest pose's results
+    Vector3* restPositions;     // per vertex: the host position, for a vertex no bone moves
+    std::int32_t* weightStart;  // vertexCount + 1 offsets into the per-weight arrays
+    std::int32_t* bones;        // per weight that names a bone pose
+    float* weights;             // per weight, as stored
+    Vector3* restPoints;        // per weight: the rest position by the bone's inverse rest transform
+    Float4* boneColumns;        // per bone, 4 columns of its current transform's upper three rows
+};
+
+// Owned by this module; absent (all zeros) until built.
+extern SkinLayout skinLayout;
+
+// Lays out the scene's weights for the current bone poses and posed
+// vertices. False, with the layout absent, when the scene, its vertices, the
+// bone poses or the posed vertices are absent, the counts disagree or do not
+// fit, or memory could not be had. The scene's vertices must not change until
+// the layout is released; allocating or freeing either pose array releases it.
+bool BuildSkinLayout(const HostScene* scene);
+
+// Releases the layout; harmless when it is absent.
+void FreeSkinLayout();
+
+// The rest pose was (re)computed: the kept rest points are taken again at
+// the next skinning.
+void InvalidateSkinRestPoints();
+
+// The posed position of every vertex, exactly as skinning weight by weight
+// from the host records gives it. False, with nothing changed, when there is
+// no layout for this scene and the current pose arrays.
+bool SkinFromLayout(const HostScene* scene);
