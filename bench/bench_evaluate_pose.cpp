@@ -1,19 +1,22 @@
 // Speed of pose evaluation on a large rigged mesh: 2048 vertices, 4096
 // triangles, 32 bones, 2 weights per vertex. Each iteration evaluates one
 // frame (skeleton, skinning, face and vertex normals), cycling through the
-// animation's frames as an export does.
+// animation's frames: from the host records, and with the skin and mesh
+// layouts the export takes once per file.
 #include <benchmark/benchmark.h>
 
 #include "anim/frame_sampling.h"
+#include "anim/mesh_topology.h"
 #include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "anim/skin_layout.h"
 // The benchmark program gathers only bench/ sources, so the tests' rig
 // builder is compiled in here.
 #include "support/rig_builder.h"
 
 namespace {
 
-void BM_EvaluatePose(benchmark::State& state) {
+void EvaluatePoseBench(benchmark::State& state, bool layouts) {
     LargeRigSetup setup;
     setup.vertices = 2048;
     setup.bones = 32;
@@ -23,6 +26,9 @@ void BM_EvaluatePose(benchmark::State& state) {
         state.SkipWithError("the rig did not allocate");
         RefSceneDestroy(scene);
         return;
+    }
+    if (layouts && (!BuildSkinLayout(host) || !BuildMeshTopology(host))) {
+        state.SkipWithError("the layouts were not built");
     }
     InitBindPose();
     HostAnimation* animation = &host->animations.items[0];
@@ -45,6 +51,10 @@ void BM_EvaluatePose(benchmark::State& state) {
     FreePosedVertices();
     RefSceneDestroy(scene);
 }
+void BM_EvaluatePose(benchmark::State& state) { EvaluatePoseBench(state, false); }
 BENCHMARK(BM_EvaluatePose)->Unit(benchmark::kMicrosecond);
+
+void BM_EvaluatePoseWithLayouts(benchmark::State& state) { EvaluatePoseBench(state, true); }
+BENCHMARK(BM_EvaluatePoseWithLayouts)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "anim/frame_sampling.h"
 #include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "geom/float4.h"
 
 namespace {
 
@@ -22,6 +23,22 @@ void Include(const Vector3& point, ModelBounds* bounds) {
     Widen(point.x, &bounds->min.x, &bounds->max.x);
     Widen(point.y, &bounds->min.y, &bounds->max.y);
     Widen(point.z, &bounds->min.z, &bounds->max.z);
+}
+
+// Include for every posed position, the three axes of a vertex in one
+// vector: each lane takes the value unless the kept one is beyond it, as
+// Widen does (so a value that is not a number is taken too).
+void IncludePosed(ModelBounds* bounds) {
+    Float4 lo = MakeFloat4(bounds->min.x, bounds->min.y, bounds->min.z);
+    Float4 hi = MakeFloat4(bounds->max.x, bounds->max.y, bounds->max.z);
+    for (int v = 0; v < posedVertices.count; ++v) {
+        const Vector3& p = posedVertices.items[v].position;
+        const Float4 value = MakeFloat4(p.x, p.y, p.z);
+        lo = value > lo ? lo : value;
+        hi = value < hi ? hi : value;
+    }
+    bounds->min = {lo[0], lo[1], lo[2]};
+    bounds->max = {hi[0], hi[1], hi[2]};
 }
 
 void FinishBounds(ModelBounds* bounds) {
@@ -51,9 +68,7 @@ void AnimatedBounds(HostScene* scene, ModelBounds* bounds, void (*onFrame)(int f
         const float step = AnimationSampleStep(animation);
         for (int i = 0; i < frames; ++i) {
             EvaluatePose(scene, animation, AnimationSampleTime(step, i));
-            for (int v = 0; v < posedVertices.count; ++v) {
-                Include(posedVertices.items[v].position, bounds);
-            }
+            IncludePosed(bounds);
             if (onFrame != nullptr) {
                 onFrame(evaluated, context);
             }

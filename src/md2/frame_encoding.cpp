@@ -12,6 +12,7 @@
 #include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
 #include "export/export_settings.h"
+#include "geom/float4.h"
 #include "md2/kept_frames.h"
 #include "md2/md2_normals.h"
 #include "util/float_convert.h"
@@ -175,15 +176,42 @@ std::uint8_t* StartFrame(const FrameBox& box, const char* stem, int number, Fram
     return p + kMd2FrameHeaderBytes;
 }
 
+// The x, y and z bytes of `count` positions, the first at `first` and each
+// next one `stride` bytes further, into the first three of every 4 bytes of
+// `out`: EncodeCoordinate of each component, the three of a vertex in one
+// vector. A vertex with a value beyond the int32 range (or not a number) is
+// encoded component by component.
+void EncodePositions(const Vector3* first, std::size_t stride, int count, const FrameBox& box, std::uint8_t* out) {
+    const char* bytes = reinterpret_cast<const char*>(first);
+    const Float4 translate = MakeFloat4(box.translate.x, box.translate.y, box.translate.z);
+    // Dividing by 1 where the scale is 0 leaves the difference as it is.
+    const Float4 divisor = {box.scale.x != 0 ? box.scale.x : 1.0f, box.scale.y != 0 ? box.scale.y : 1.0f,
+                            box.scale.z != 0 ? box.scale.z : 1.0f, 1.0f};
+    for (int v = 0; v < count; ++v, out += kMd2VertexBytes) {
+        const Vector3& p = *reinterpret_cast<const Vector3*>(bytes + static_cast<std::size_t>(v) * stride);
+        const Float4 d = (MakeFloat4(p.x, p.y, p.z) - translate) / divisor;
+        // Within the int32 range an int32 and an int64 truncation share their low byte.
+        if (AllLanes((d >= -2147483648.0f) & (d < 2147483648.0f))) {
+            const Int4 truncated = __builtin_convertvector(d, Int4);
+            out[0] = LowByte(truncated[0]);
+            out[1] = LowByte(truncated[1]);
+            out[2] = LowByte(truncated[2]);
+        } else {
+            out[0] = EncodeCoordinate(p.x, box.translate.x, box.scale.x);
+            out[1] = EncodeCoordinate(p.y, box.translate.y, box.scale.y);
+            out[2] = EncodeCoordinate(p.z, box.translate.z, box.scale.z);
+        }
+    }
+}
+
 // Encodes the current posedVertices under `name` and writes the frame.
 bool WriteFrame(std::FILE* file, const FrameBox& box, const char* stem, int number, FrameBuffer* buffer) {
     std::uint8_t* p = StartFrame(box, stem, number, buffer);
+    if (posedVertices.items != nullptr) {
+        EncodePositions(&posedVertices.items[0].position, sizeof(PosedVertex), posedVertices.count, box, p);
+    }
     for (int v = 0; v < posedVertices.count; ++v, p += kMd2VertexBytes) {
-        const PosedVertex& posed = posedVertices.items[v];
-        p[0] = EncodeCoordinate(posed.position.x, box.translate.x, box.scale.x);
-        p[1] = EncodeCoordinate(posed.position.y, box.translate.y, box.scale.y);
-        p[2] = EncodeCoordinate(posed.position.z, box.translate.z, box.scale.z);
-        p[3] = static_cast<std::uint8_t>(NormalIndex(posed.normal));
+        p[3] = static_cast<std::uint8_t>(NormalIndex(posedVertices.items[v].normal));
     }
     return std::fwrite(buffer->bytes, static_cast<std::size_t>(buffer->size), 1, file) == 1;
 }
@@ -193,12 +221,9 @@ bool WriteKeptFrame(std::FILE* file, const FrameBox& box, const char* stem, int 
                     int frame, FrameBuffer* buffer) {
     std::uint8_t* p = StartFrame(box, stem, number, buffer);
     const std::size_t first = static_cast<std::size_t>(frame) * static_cast<std::size_t>(kept.vertices);
-    const Vector3* positions = kept.positions + first;
+    EncodePositions(kept.positions + first, sizeof(Vector3), kept.vertices, box, p);
     const std::uint8_t* normals = kept.normals + first;
     for (int v = 0; v < kept.vertices; ++v, p += kMd2VertexBytes) {
-        p[0] = EncodeCoordinate(positions[v].x, box.translate.x, box.scale.x);
-        p[1] = EncodeCoordinate(positions[v].y, box.translate.y, box.scale.y);
-        p[2] = EncodeCoordinate(positions[v].z, box.translate.z, box.scale.z);
         p[3] = normals[v];
     }
     return std::fwrite(buffer->bytes, static_cast<std::size_t>(buffer->size), 1, file) == 1;

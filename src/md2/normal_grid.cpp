@@ -85,7 +85,7 @@ void BuildNormalGrid(NormalGrid* grid) {
         double nearest = -1;
         for (int i = 0; i < kMd2NormalCount; ++i) {
             cosines[i] = centre.x * entries[i].x + centre.y * entries[i].y + centre.z * entries[i].z;
-            nearest = std::fmax(nearest, cosines[i]);
+            nearest = cosines[i] > nearest ? cosines[i] : nearest;
         }
         const double limit = std::acos(std::fmin(nearest, 1.0)) + 2 * radius + kCandidateSlack + 1e-9;
         const double lowest = limit >= 3.14159 ? -2.0 : std::cos(limit);

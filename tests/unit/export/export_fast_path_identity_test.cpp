@@ -120,6 +120,21 @@ TEST_F(ExportFastPathIdentity, MirroredBonesMatchTheReferenceWriter) {
         "mirrored");
 }
 
+TEST_F(ExportFastPathIdentity, PositionsBeyondRangeMatchTheReferenceWriter) {
+    // A huge scale key on one bone in one animation: its vertices land far
+    // beyond every other and the shared box, then overflow to infinity, whose
+    // coordinates are not numbers once the box is subtracted.
+    for (const float huge : {3e30f, 3e38f}) {
+        ExpectSameFiles(
+            [huge] {
+                RefScene* scene = BuildExportBenchScene("", 48, 3, 4);
+                RefSetTrack(scene, 1, 2, {}, {}, {{0, huge, huge, 1}, {1, 1, 1, 1}});
+                return scene;
+            },
+            huge > 1e38f ? "overflowing" : "far");
+    }
+}
+
 TEST_F(ExportFastPathIdentity, StaticScenesWithOddNormalsMatchTheReferenceWriter) {
     // No animations: the host normals are written as given, zero and
     // unnormalised ones included, on a model flat in one axis.

@@ -1,4 +1,5 @@
-// NormalIndex against a literal search over all 162 table entries.
+// NormalIndex, one normal at a time and four at a time (NormalIndices),
+// against a literal search over all 162 table entries.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,9 +8,10 @@
 #include <random>
 #include <vector>
 
-#include "md2/frame_encoding.h"
+#include "md2/normal_index.h"
 #include "md2/md2_normals.h"
 #include "bench/literal_normal_index.h"
+#include "support/test_env.h"
 
 namespace {
 
@@ -22,20 +24,50 @@ Vector3 Normalized(const Vector3& v) {
     return Scaled(v, 1.0f / length);
 }
 
-// Counts agreement and reports the first few normals that disagree.
+// A normal inside a larger record, as the posed vertices hold them.
+struct NormalRecord {
+    float before;
+    Vector3 normal;
+    float after;
+};
+
+// Counts agreement of NormalIndex with the literal search and reports the
+// first few normals that disagree; Finish then runs every normal checked
+// through NormalIndices, from a strided array, against the same answers.
 struct Agreement {
     int checked = 0;
     int agreed = 0;
+    std::vector<NormalRecord> records;
+    std::vector<std::uint8_t> expected;
     void Check(const Vector3& n) {
         ++checked;
         const int fast = NormalIndex(n);
         const int brute = BruteForceNormalIndex(n);
+        records.push_back({1.0f, n, -1.0f});
+        expected.push_back(static_cast<std::uint8_t>(brute));
         if (fast == brute) {
             ++agreed;
         } else if (checked - agreed <= 5) {
             ADD_FAILURE() << "normal (" << n.x << ", " << n.y << ", " << n.z << "): " << fast << " instead of "
                           << brute;
         }
+    }
+    // Answers the number of normals NormalIndices got right.
+    int Finish() {
+        std::vector<std::uint8_t> batch(records.size() + 1, 0xEE);
+        NormalIndices(&records[0].normal, sizeof(NormalRecord), static_cast<int>(records.size()), batch.data());
+        EXPECT_EQ(batch.back(), 0xEE) << "wrote past the end";
+        int right = 0;
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (batch[i] == expected[i]) {
+                ++right;
+            } else if (records.size() - right <= 5) {
+                const Vector3& n = records[i].normal;
+                ADD_FAILURE() << "four at a time, normal (" << n.x << ", " << n.y << ", " << n.z
+                              << "): " << int{batch[i]} << " instead of " << int{expected[i]};
+            }
+        }
+        return right;
     }
 };
 
@@ -56,6 +88,7 @@ TEST(NormalIndex, EveryTableEntryIsItsOwnIndex) {
         }
     }
     EXPECT_EQ(agreement.agreed, agreement.checked);
+    EXPECT_EQ(agreement.Finish(), agreement.checked);
 }
 
 TEST(NormalIndex, MidpointsOfEveryPairAgreeWithBruteForce) {
@@ -74,17 +107,26 @@ TEST(NormalIndex, MidpointsOfEveryPairAgreeWithBruteForce) {
     // Every pair once, and once more normalised unless the pair is opposite.
     EXPECT_GT(agreement.checked, kMd2NormalCount * (kMd2NormalCount - 1) / 2);
     EXPECT_EQ(agreement.agreed, agreement.checked);
+    EXPECT_EQ(agreement.Finish(), agreement.checked);
 }
 
 TEST(NormalIndex, AxesZeroAndNonFiniteNormals) {
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
     constexpr float kInf = std::numeric_limits<float>::infinity();
     // No entry lies within 1 radian of a zero normal or of anything not finite.
-    for (const Vector3& n : std::vector<Vector3>{{0, 0, 0}, {-0.0f, 0, -0.0f}, {kNaN, 0, 1}, {0, kNaN, 0},
-                                                  {kInf, 0, 0}, {0, 0, -kInf}, {kNaN, kNaN, kNaN}}) {
+    const std::vector<Vector3> none = {{0, 0, 0},   {-0.0f, 0, -0.0f}, {kNaN, 0, 1},      {0, kNaN, 0},
+                                       {kInf, 0, 0}, {0, 0, -kInf},    {kNaN, kNaN, kNaN}, {3e38f, 3e38f, -3e38f}};
+    Agreement agreement;
+    for (const Vector3& n : none) {
         EXPECT_EQ(NormalIndex(n), 0) << n.x << " " << n.y << " " << n.z;
         EXPECT_EQ(BruteForceNormalIndex(n), 0);
+        agreement.Check(n);
+        // Each among ordinary normals in a batch of four.
+        agreement.Check({0, 1, 0});
+        agreement.Check({0.6f, 0, 0.8f});
+        agreement.Check({-0.48f, -0.6f, 0.64f});
     }
+    EXPECT_EQ(agreement.Finish(), agreement.checked);
     // Each axis is a table entry of its own.
     const Vector3 axes[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
     for (const Vector3& axis : axes) {
@@ -97,14 +139,25 @@ TEST(NormalIndex, AxesZeroAndNonFiniteNormals) {
     EXPECT_EQ(NormalIndex({0, 0, 1}), 5);
 }
 
-TEST(NormalIndex, OneMillionRandomUnitNormalsAgreeWithBruteForce) {
-    std::mt19937 random(20240611u);
+// Ten million seeded random unit normals, in ten runs of a million each with
+// a seed of its own (the runs go in parallel). The Windows program checks
+// the first million; the native and sanitizer builds check all ten.
+class RandomNormals : public ::testing::TestWithParam<int> {};
+
+TEST_P(RandomNormals, AMillionAgreeWithBruteForce) {
+    if (TestOnWindows() && GetParam() > 0) {
+        GTEST_SKIP() << "the Windows run checks the first million";
+    }
+    std::mt19937 random(20240611u + static_cast<unsigned>(GetParam()));
     Agreement agreement;
     for (int k = 0; k < 1000000; ++k) {
         agreement.Check(RandomUnitNormal(random));
     }
     EXPECT_EQ(agreement.agreed, 1000000);
+    EXPECT_EQ(agreement.Finish(), 1000000);
 }
+
+INSTANTIATE_TEST_SUITE_P(TenMillion, RandomNormals, ::testing::Range(0, 10));
 
 // Normals that are not unit length (a scene without bones passes its host
 // normals as they are) go through the whole rule; lengths around 1 and above
@@ -124,6 +177,7 @@ TEST(NormalIndex, NormalsOfOtherLengthsAgreeWithBruteForce) {
     agreement.Check({1e-40f, 0, 0});
     agreement.Check({1e-45f, -3e-45f, 2e-45f});
     EXPECT_EQ(agreement.agreed, agreement.checked);
+    EXPECT_EQ(agreement.Finish(), agreement.checked);
 }
 
 }  // namespace

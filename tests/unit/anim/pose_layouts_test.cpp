@@ -1,0 +1,146 @@
+// The per-export layouts (skin weights with their rest points, mesh corners
+// with their faces) must pose every frame bit for bit as the host records
+// do: the same scenes are evaluated with and without them and compared.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "anim/frame_sampling.h"
+#include "anim/mesh_topology.h"
+#include "anim/pose_arrays.h"
+#include "anim/pose_evaluation.h"
+#include "anim/skin_layout.h"
+#include "host/ref_scene.h"
+#include "support/rig_builder.h"
+
+namespace {
+
+// Everything one evaluation leaves behind: posed positions and normals, then
+// every face normal of the scene, as raw bits.
+using PoseBits = std::vector<std::uint32_t>;
+
+void AppendBits(PoseBits* bits, const float* values, int count) {
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t word;
+        std::memcpy(&word, &values[i], sizeof(word));
+        bits->push_back(word);
+    }
+}
+
+PoseBits Snapshot(const HostScene* scene) {
+    PoseBits bits;
+    for (int v = 0; v < posedVertices.count; ++v) {
+        AppendBits(&bits, &posedVertices.items[v].position.x, 3);
+        AppendBits(&bits, &posedVertices.items[v].normal.x, 3);
+    }
+    for (int m = 0; m < scene->meshes.count; ++m) {
+        for (int f = 0; f < scene->meshes.items[m].faceCount; ++f) {
+            AppendBits(&bits, scene->meshes.items[m].faces[f].normal, 3);
+        }
+    }
+    return bits;
+}
+
+// Every frame of every animation (or the rest pose without animations) of a
+// freshly built scene, with the layouts or without.
+std::vector<PoseBits> EvaluateAll(const std::function<RefScene*()>& build, bool layouts) {
+    RefScene* ref = build();
+    HostScene* scene = RefSceneHost(ref);
+    std::vector<PoseBits> frames;
+    AllocBonePoses(scene);
+    AllocPosedVertices(scene);
+    if (layouts) {
+        EXPECT_TRUE(BuildSkinLayout(scene));
+        EXPECT_TRUE(BuildMeshTopology(scene));
+    }
+    InitBindPose();
+    for (int a = 0; a < scene->animations.count; ++a) {
+        HostAnimation* animation = &scene->animations.items[a];
+        const float step = AnimationSampleStep(animation);
+        for (int i = 0; i < AnimationFrameCount(animation); ++i) {
+            EvaluatePose(scene, animation, AnimationSampleTime(step, i));
+            frames.push_back(Snapshot(scene));
+        }
+    }
+    // A second pass starts again from the rest pose, as the frame writer does.
+    InitBindPose();
+    EvaluatePose(scene, nullptr, 0);
+    frames.push_back(Snapshot(scene));
+    FreeBonePoses();
+    FreePosedVertices();
+    EXPECT_EQ(skinLayout.scene, nullptr) << "freeing the pose arrays releases the layouts";
+    EXPECT_EQ(meshTopology.scene, nullptr);
+    RefSceneDestroy(ref);
+    return frames;
+}
+
+void ExpectSamePoses(const std::function<RefScene*()>& build) {
+    const std::vector<PoseBits> fromRecords = EvaluateAll(build, false);
+    const std::vector<PoseBits> fromLayouts = EvaluateAll(build, true);
+    ASSERT_EQ(fromRecords.size(), fromLayouts.size());
+    ASSERT_GT(fromRecords.size(), 1u);
+    for (std::size_t f = 0; f < fromRecords.size(); ++f) {
+        ASSERT_EQ(fromRecords[f], fromLayouts[f]) << "frame " << f;
+    }
+}
+
+TEST(PoseLayouts, RigsPoseAsFromTheHostRecords) {
+    ExpectSamePoses([] {
+        LargeRigSetup setup;
+        setup.vertices = 192;
+        setup.bones = 7;
+        setup.animations = 2;
+        setup.end = 0.3f;
+        return BuildLargeRig(setup);
+    });
+    ExpectSamePoses(BuildArmRig);
+}
+
+// Weights that name no bone pose, vertices without weights or faces, weights
+// that do not sum to 1, a quad, a face with a corner outside the vertices, a
+// face of two corners and a face whose corners coincide.
+TEST(PoseLayouts, OddWeightsAndFacesPoseAsFromTheHostRecords) {
+    ExpectSamePoses([] {
+        RefScene* scene = BuildArmRig();
+        const int loose = RefAddVertex(scene, 7, 1, 2);
+        const int unbound = RefAddVertex(scene, -1, 3, 0.5f);
+        const int heavy = RefAddVertex(scene, 2, 2, 2);
+        RefAddVertex(scene, 9, 9, 9);  // no faces: its normal stays zero
+        RefSetVertexWeights(scene, unbound, {{-1, 1.0f}, {99, 0.5f}});
+        RefSetVertexWeights(scene, heavy, {{kArmUpperBone, 0.9f}, {5, 0.3f}, {kArmForeBone, 0.6f}});
+        RefAddFace(scene, 0, {loose, unbound, heavy, kArmHandVertex});
+        RefAddFace(scene, 0, {loose, 40, heavy});
+        RefAddFace(scene, 0, {loose, heavy});
+        RefAddFace(scene, 0, {heavy, heavy, heavy});
+        const int second = RefAddGroup(scene, "second");
+        RefAddFace(scene, second, {kArmBlendVertex, loose, unbound});
+        return scene;
+    });
+}
+
+// A layout is used only for the scene and pose arrays it was built for.
+TEST(PoseLayouts, LayoutsAreNotUsedForAnotherScene) {
+    RefScene* built = BuildArmRig();
+    RefScene* other = BuildArmRig();
+    AllocBonePoses(RefSceneHost(built));
+    AllocPosedVertices(RefSceneHost(built));
+    ASSERT_TRUE(BuildSkinLayout(RefSceneHost(built)));
+    ASSERT_TRUE(BuildMeshTopology(RefSceneHost(built)));
+    InitBindPose();
+    EXPECT_FALSE(SkinFromLayout(RefSceneHost(other)));
+    EXPECT_FALSE(ComputeNormalsFromTopology(RefSceneHost(other)));
+    EXPECT_TRUE(SkinFromLayout(RefSceneHost(built)));
+    EXPECT_TRUE(ComputeNormalsFromTopology(RefSceneHost(built)));
+    // New pose arrays drop the layouts.
+    AllocPosedVertices(RefSceneHost(built));
+    EXPECT_FALSE(SkinFromLayout(RefSceneHost(built)));
+    EXPECT_FALSE(ComputeNormalsFromTopology(RefSceneHost(built)));
+    FreeBonePoses();
+    FreePosedVertices();
+    RefSceneDestroy(built);
+    RefSceneDestroy(other);
+}
+
+}  // namespace
