@@ -43,7 +43,7 @@ bool ReadWholeFile(std::FILE* file) {
         return false;
     }
     std::uint32_t length = static_cast<std::uint32_t>(end);
-    gFileBytes = new (std::nothrow) std::uint8_t[length == 0 ? 1 : length];
+    gFileBytes = new (std::nothrow) std::uint8_t[length == 0 ? 1 : length]();
     if (gFileBytes == nullptr) {
         return false;
     }

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Speed and memory figures: builds the optimised benchmark programs, runs
+# every benchmark (the export of the largest Quake 2 model through the writer
+# and through the literal baseline, with their ratio; the reader; EvaluatePose;
+# NormalIndex), then reads the peak memory of one export of that model with
+# /usr/bin/time -v. Arguments go to the benchmark program (for example
+# --benchmark_filter=Export).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j "$(nproc)"
+build/bench/bin/corvane_bench "$@"
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+echo
+echo "Peak memory (maximum resident set size) of one run of corvane_export_once:"
+for mode in none writer literal; do
+  kb=$( { /usr/bin/time -v build/bench/bin/corvane_export_once "$mode" "$out/model.md2" >/dev/null; } 2>&1 |
+        sed -n 's/.*Maximum resident set size (kbytes): //p')
+  printf '  %-8s %8s kB\n' "$mode" "$kb"
+done
+echo "  (none: the scene built through the reference host, without exporting it)"
