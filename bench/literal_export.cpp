@@ -28,17 +28,6 @@ int ListCount(const HostList<T>& list) {
 
 bool Put(std::FILE* file, const void* bytes, std::size_t size) { return std::fwrite(bytes, size, 1, file) == 1; }
 
-float AxisScale(float size) {
-    float scale = 1;
-    if (size != 0) {
-        scale = 255.0f / size;
-        if (scale != 0) {
-            scale = 1.0f / scale;
-        }
-    }
-    return scale;
-}
-
 const HostTextureLayer* SkinLayer(HostMaterial* material) {
     const HostTextureLayer* layer = TextureLayer(material, 0);
     return layer != nullptr && layer->kind == 1 ? layer : nullptr;

@@ -133,15 +133,7 @@ void FaceNormalsFromTopology(EdgeBlock* edges, NormalBlock* block) {
             if (corner[0] < 0) {
                 continue;  // zero edges: the zero normal
             }
-            const Vector3& p0 = posed[corner[0]].position;
-            const Vector3& p1 = posed[corner[1]].position;
-            const Vector3& pLast = posed[corner[2]].position;
-            edges->a.x[k] = p1.x - p0.x;
-            edges->a.y[k] = p1.y - p0.y;
-            edges->a.z[k] = p1.z - p0.z;
-            edges->b.x[k] = pLast.x - p0.x;
-            edges->b.y[k] = pLast.y - p0.y;
-            edges->b.z[k] = pLast.z - p0.z;
+            SetFaceEdges(posed[corner[0]].position, posed[corner[1]].position, posed[corner[2]].position, edges, k);
         }
         FaceNormalBlock(*edges, block);
         for (int k = 0; k < size; ++k) {

@@ -14,12 +14,7 @@ void FaceEdges(const HostFace& face, EdgeBlock* edges, int k) {
     const Vector3& p0 = posedVertices.items[face.vertexIndices[0]].position;
     const Vector3& p1 = posedVertices.items[face.vertexIndices[1]].position;
     const Vector3& pLast = posedVertices.items[face.vertexIndices[face.cornerCount - 1]].position;
-    edges->a.x[k] = p1.x - p0.x;
-    edges->a.y[k] = p1.y - p0.y;
-    edges->a.z[k] = p1.z - p0.z;
-    edges->b.x[k] = pLast.x - p0.x;
-    edges->b.y[k] = pLast.y - p0.y;
-    edges->b.z[k] = pLast.z - p0.z;
+    SetFaceEdges(p0, p1, pLast, edges, k);
 }
 
 }  // namespace

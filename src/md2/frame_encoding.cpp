@@ -30,12 +30,6 @@ void EncodeMd2Header(const Md2Header& header, std::uint8_t bytes[kMd2HeaderBytes
     }
 }
 
-// --- Header and shared box ------------------------------------------------------
-
-namespace {
-
-// 1 / (255 / size), both divisions in single precision and in that order; a
-// flat axis keeps 1 (a size that is not a number counts as not flat).
 float AxisScale(float size) {
     float scale = 1;
     if (size != 0) {
@@ -46,6 +40,11 @@ float AxisScale(float size) {
     }
     return scale;
 }
+
+// --- Header and shared box ------------------------------------------------------
+
+namespace {
+
 
 bool HasAnimationList(const HostScene* scene) { return scene->animations.items != nullptr; }
 

@@ -33,6 +33,11 @@ void EncodeMd2Header(const Md2Header& header, std::uint8_t bytes[kMd2HeaderBytes
 // --- Header and shared box ------------------------------------------------------
 
 // The box every frame of one export is encoded into.
+// The scale of one axis of the frame box: 1 / (255 / size), both divisions
+// in single precision and in that order; a flat axis keeps 1 (a size that is
+// not a number counts as not flat).
+float AxisScale(float size);
+
 struct FrameBox {
     Vector3 scale;      // per axis: 1 / (255 / size), or 1 on a flat axis
     Vector3 translate;  // the bounds' min

@@ -19,23 +19,9 @@
 #include "plugin/plugin_state.h"
 #include "support/rig_builder.h"
 #include "support/test_env.h"
+#include "unit/export/export_test_support.h"
 
 namespace {
-
-std::string FileBytes(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    std::string bytes;
-    if (file == nullptr) {
-        return bytes;
-    }
-    char chunk[65536];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes.append(chunk, got);
-    }
-    std::fclose(file);
-    return bytes;
-}
 
 class ExportFastPathIdentity : public ::testing::Test {
 protected:
@@ -73,8 +59,8 @@ protected:
         RefSceneDestroy(second);
         ASSERT_TRUE(literalWritten);
 
-        const std::string a = FileBytes(real);
-        const std::string b = FileBytes(literal);
+        const std::string a = ReadFileBytes(real);
+        const std::string b = ReadFileBytes(literal);
         ASSERT_GT(a.size(), 68u);
         ASSERT_EQ(a.size(), b.size());
         for (std::size_t i = 0; i < a.size(); ++i) {
