@@ -17,7 +17,6 @@ constexpr double kCandidateSlack = 0.01;
 // Cells are widened by this much in face coordinates before their radius is taken.
 constexpr double kCellWidening = 1e-3;
 
-
 struct Direction {
     double x, y, z;
 };
