@@ -127,13 +127,17 @@ void FaceNormalsFromTopology(EdgeBlock* edges, NormalBlock* block) {
     const PosedVertex* posed = posedVertices.items;
     for (int first = 0; first < t.faceCount; first += kNormalBlock) {
         const int size = t.faceCount - first < kNormalBlock ? t.faceCount - first : kNormalBlock;
-        *edges = EdgeBlock{};
-        for (int k = 0; k < size; ++k) {
-            const std::int32_t* corner = t.corners + 3 * (first + k);
-            if (corner[0] < 0) {
-                continue;  // zero edges: the zero normal
+        // Zero edges give the zero normal: for faces without a normal, and in
+        // the lanes past the last face.
+        const Vector3 zero = {0, 0, 0};
+        for (int k = 0; k < kNormalBlock; ++k) {
+            const std::int32_t* corner = k < size ? t.corners + 3 * (first + k) : nullptr;
+            if (corner != nullptr && corner[0] >= 0) {
+                SetFaceEdges(posed[corner[0]].position, posed[corner[1]].position, posed[corner[2]].position, edges,
+                             k);
+            } else {
+                SetFaceEdges(zero, zero, zero, edges, k);
             }
-            SetFaceEdges(posed[corner[0]].position, posed[corner[1]].position, posed[corner[2]].position, edges, k);
         }
         FaceNormalBlock(*edges, block);
         for (int k = 0; k < size; ++k) {

@@ -21,8 +21,10 @@ bool StartKeptFrames(HostScene* scene) {
         return false;
     }
     const std::int64_t entries = frames * vertices;
-    keptFrames.positions = new (std::nothrow) Vector3[static_cast<std::size_t>(entries)]();
-    keptFrames.normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(entries)]();
+    // Not zero-filled: every frame is written whole before it is read, and
+    // the set is used only when every frame was kept.
+    keptFrames.positions = new (std::nothrow) Vector3[static_cast<std::size_t>(entries)];
+    keptFrames.normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(entries)];
     if (keptFrames.positions == nullptr || keptFrames.normals == nullptr) {
         ReleaseKeptFrames();
         return false;
