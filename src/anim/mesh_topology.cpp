@@ -111,7 +111,22 @@ bool BuildMeshTopology(const HostScene* scene) {
     return true;
 }
 
+void FlushTopologyFaceNormals() {
+    MeshTopology& t = meshTopology;
+    if (!t.faceNormalsPending) {
+        return;
+    }
+    for (int f = 0; f < t.faceCount; ++f) {
+        HostFace& record = *t.faces[f];
+        record.normal[0] = t.faceNormals[f][0];
+        record.normal[1] = t.faceNormals[f][1];
+        record.normal[2] = t.faceNormals[f][2];
+    }
+    t.faceNormalsPending = false;
+}
+
 void FreeMeshTopology() {
+    FlushTopologyFaceNormals();
     delete[] meshTopology.faces;
     delete[] meshTopology.corners;
     delete[] meshTopology.faceNormals;
@@ -123,7 +138,8 @@ void FreeMeshTopology() {
 namespace {
 
 void FaceNormalsFromTopology(EdgeBlock* edges, NormalBlock* block) {
-    const MeshTopology& t = meshTopology;
+    MeshTopology& t = meshTopology;
+    t.faceNormalsPending = true;
     const PosedVertex* posed = posedVertices.items;
     for (int first = 0; first < t.faceCount; first += kNormalBlock) {
         const int size = t.faceCount - first < kNormalBlock ? t.faceCount - first : kNormalBlock;
@@ -142,10 +158,6 @@ void FaceNormalsFromTopology(EdgeBlock* edges, NormalBlock* block) {
         FaceNormalBlock(*edges, block);
         for (int k = 0; k < size; ++k) {
             t.faceNormals[first + k] = MakeFloat4(block->x[k], block->y[k], block->z[k]);
-            HostFace& record = *t.faces[first + k];
-            record.normal[0] = block->x[k];
-            record.normal[1] = block->y[k];
-            record.normal[2] = block->z[k];
         }
     }
 }

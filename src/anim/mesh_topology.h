@@ -16,6 +16,7 @@ struct MeshTopology {
     HostFace** faces;             // each face's record, where its normal is stored
     std::int32_t* corners;        // per face: first, second and last corner; -1 for a face without a normal
     Float4* faceNormals;          // per face x, y, z and 0: the normal of the last evaluation
+    bool faceNormalsPending;      // faceNormals not yet copied into the scene's faces
     std::int32_t* vertexStart;    // vertexCount + 1 offsets into vertexFaces
     std::int32_t* vertexFaces;    // per vertex, the face of each corner at it, in face then corner order
 };
@@ -30,11 +31,20 @@ extern MeshTopology meshTopology;
 // vertices releases it.
 bool BuildMeshTopology(const HostScene* scene);
 
-// Releases the layout; harmless when it is absent.
+// Copies the face normals of the last evaluation into the scene's faces;
+// nothing when they are already there or the layout is absent.
+void FlushTopologyFaceNormals();
+
+// Releases the layout, first copying the last face normals into the scene's
+// faces (the scene must still exist); harmless when the layout is absent.
 void FreeMeshTopology();
 
-// The face normals into the scene's faces and the vertex normals into
-// posedVertices, exactly as ComputeFaceNormals then ComputeVertexNormals
-// compute them, from the layout. False, with nothing changed, when there is
-// no layout for this scene and the current posed vertices.
+// The face normals and the vertex normals into posedVertices, exactly as
+// ComputeFaceNormals then ComputeVertexNormals compute them, from the
+// layout. The face normals are kept in the layout and copied into the
+// scene's 88-byte face records only once, when the layout is flushed or
+// released: writing them there every frame streamed 360 KB per frame through
+// the cache for values nothing reads until the export ends. False, with
+// nothing changed, when there is no layout for this scene and the current
+// posed vertices.
 bool ComputeNormalsFromTopology(HostScene* scene);

@@ -121,15 +121,21 @@ void NormalIndices4(const Vector3* const lanes[4], const NormalGrid& grid, std::
     const Int4 cells = GridCells(x, y, z);
     const std::uint8_t* candidates[4] = {grid.candidates[cells[0]], grid.candidates[cells[1]],
                                          grid.candidates[cells[2]], grid.candidates[cells[3]]};
+    // Each vector is built from its four values at once, so that it is put
+    // together in registers rather than through memory.
     auto slotDots = [&](int slot, Int4* indices) {
-        Float4 ex, ey, ez;
-        for (int lane = 0; lane < 4; ++lane) {
-            const int entry = candidates[lane][slot];
-            (*indices)[lane] = entry;
-            ex[lane] = kMd2Normals[entry][0];
-            ey[lane] = kMd2Normals[entry][1];
-            ez[lane] = kMd2Normals[entry][2];
-        }
+        const int i0 = candidates[0][slot];
+        const int i1 = candidates[1][slot];
+        const int i2 = candidates[2][slot];
+        const int i3 = candidates[3][slot];
+        *indices = Int4{i0, i1, i2, i3};
+        const float* e0 = kMd2Normals[i0];
+        const float* e1 = kMd2Normals[i1];
+        const float* e2 = kMd2Normals[i2];
+        const float* e3 = kMd2Normals[i3];
+        const Float4 ex = {e0[0], e1[0], e2[0], e3[0]};
+        const Float4 ey = {e0[1], e1[1], e2[1], e3[1]};
+        const Float4 ez = {e0[2], e1[2], e2[2], e3[2]};
         return y * ey + x * ex + z * ez;
     };
     Int4 best;

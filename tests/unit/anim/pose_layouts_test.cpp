@@ -30,6 +30,8 @@ void AppendBits(PoseBits* bits, const float* values, int count) {
 }
 
 PoseBits Snapshot(const HostScene* scene) {
+    // With a layout the scene's face normals are brought up to date here.
+    FlushTopologyFaceNormals();
     PoseBits bits;
     for (int v = 0; v < posedVertices.count; ++v) {
         AppendBits(&bits, &posedVertices.items[v].position.x, 3);
@@ -118,6 +120,37 @@ TEST(PoseLayouts, OddWeightsAndFacesPoseAsFromTheHostRecords) {
         RefAddFace(scene, second, {kArmBlendVertex, loose, unbound});
         return scene;
     });
+}
+
+// The face normals of the last frame reach the scene when the layout is
+// released, as they do frame by frame without it; an export leaves them there.
+TEST(PoseLayouts, TheLastFaceNormalsReachTheScene) {
+    auto lastFaceNormals = [](bool layouts) {
+        RefScene* ref = BuildArmRig();
+        HostScene* scene = RefSceneHost(ref);
+        AllocBonePoses(scene);
+        AllocPosedVertices(scene);
+        if (layouts) {
+            BuildSkinLayout(scene);
+            BuildMeshTopology(scene);
+        }
+        InitBindPose();
+        HostAnimation* bend = &scene->animations.items[kArmBend];
+        EvaluatePose(scene, bend, 0.4f);
+        FreeBonePoses();
+        FreePosedVertices();
+        std::vector<float> normals;
+        for (int f = 0; f < scene->meshes.items[0].faceCount; ++f) {
+            const float* n = scene->meshes.items[0].faces[f].normal;
+            normals.insert(normals.end(), n, n + 3);
+        }
+        RefSceneDestroy(ref);
+        return normals;
+    };
+    const std::vector<float> expected = lastFaceNormals(false);
+    ASSERT_EQ(expected.size(), 6u);
+    EXPECT_NE(expected[2], 0.0f);  // the faces start without normals; evaluation gives them one
+    EXPECT_EQ(lastFaceNormals(true), expected);
 }
 
 // A layout is used only for the scene and pose arrays it was built for.

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "bench/bench_scene.h"
 #include "bench/literal_export.h"
@@ -35,9 +36,23 @@ protected:
         std::filesystem::current_path(previousDirectory_);
     }
 
+    // Every face normal the scene holds, in mesh and face order.
+    static std::vector<float> SceneFaceNormals(RefScene* scene) {
+        std::vector<float> normals;
+        const HostScene* host = RefSceneHost(scene);
+        for (int m = 0; m < host->meshes.count; ++m) {
+            for (int f = 0; f < host->meshes.items[m].faceCount; ++f) {
+                const float* n = host->meshes.items[m].faces[f].normal;
+                normals.insert(normals.end(), n, n + 3);
+            }
+        }
+        return normals;
+    }
+
     // Builds the scene twice (each export turns the axes of its own copy),
     // exports one copy through the plug-in and the other through the
-    // reference writer, and compares the two files.
+    // reference writer, and compares the two files and the face normals
+    // each export leaves in its scene (those of the last frame).
     void ExpectSameFiles(const std::function<RefScene*()>& build, const std::string& name) {
         SCOPED_TRACE(name);
         const std::string real = directory_ + name + "-writer.md2";
@@ -48,6 +63,7 @@ protected:
         RefSetFilePath(first, real);
         PrepareExport(RefSceneHost(first));
         const int written = WriteExportFile(RefSceneHost(first));
+        const std::vector<float> writerNormals = SceneFaceNormals(first);
         RefSceneDestroy(first);
         ASSERT_EQ(written, 1);
 
@@ -56,8 +72,10 @@ protected:
         RefSetFilePath(second, literal);
         PrepareExport(RefSceneHost(second));
         const bool literalWritten = WriteLiteralExport(RefSceneHost(second));
+        const std::vector<float> literalNormals = SceneFaceNormals(second);
         RefSceneDestroy(second);
         ASSERT_TRUE(literalWritten);
+        EXPECT_EQ(writerNormals, literalNormals);
 
         const std::string a = ReadFileBytes(real);
         const std::string b = ReadFileBytes(literal);
