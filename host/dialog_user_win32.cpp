@@ -14,6 +14,7 @@
 
 #include "host/dialog_user.h"
 #include "host/host_platform.h"
+#include "util/transcript_field.h"
 
 namespace {
 
@@ -39,20 +40,7 @@ std::string Utf8Of(const wchar_t* text) {
     return HostNarrow(wide);
 }
 
-std::string Quoted(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        switch (c) {
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            default: out += c;
-        }
-    }
-    return out + "\"";
-}
+std::string Quoted(const std::string& text) { return QuoteTranscriptField(text); }
 
 std::string WindowText(HWND window) {
     wchar_t text[1024] = {};

@@ -23,6 +23,7 @@
 #include "platform/portable/dialog_templates.h"
 #include "platform/portable/portable_window.h"
 #include "platform/portable/utf8.h"
+#include "util/transcript_field.h"
 
 namespace {
 
@@ -118,20 +119,7 @@ std::u16string Utf16(const std::string& text) {
 }
 
 // A text as a quoted transcript field: control characters escaped.
-std::string Quoted(const std::u16string& text) {
-    std::string out = "\"";
-    for (char c : Utf8(text)) {
-        switch (c) {
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            default: out += c;
-        }
-    }
-    return out + "\"";
-}
+std::string Quoted(const std::u16string& text) { return QuoteTranscriptField(Utf8(text)); }
 
 void Transcribe(const std::string& lines) {
     const char* path = std::getenv("CORVANE_USER_TRANSCRIPT");
