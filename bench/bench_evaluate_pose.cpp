@@ -7,8 +7,8 @@
 
 #include "anim/frame_sampling.h"
 #include "anim/mesh_topology.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "anim/pose_state.h"
 #include "anim/skin_layout.h"
 // The benchmark program gathers only bench/ sources, so the tests' rig
 // builder is compiled in here.
@@ -22,33 +22,33 @@ void EvaluatePoseBench(benchmark::State& state, bool layouts) {
     setup.bones = 32;
     RefScene* scene = BuildLargeRig(setup);
     HostScene* host = RefSceneHost(scene);
-    if (!AllocBonePoses(host) || !AllocPosedVertices(host)) {
+    PoseState pose_{};
+    if (!AllocBonePoses(&pose_, host) || !AllocPosedVertices(&pose_, host)) {
         state.SkipWithError("the rig did not allocate");
         RefSceneDestroy(scene);
         return;
     }
-    if (layouts && (!BuildSkinLayout(host) || !BuildMeshTopology(host))) {
+    if (layouts && (!BuildSkinLayout(&pose_, host) || !BuildMeshTopology(&pose_, host))) {
         state.SkipWithError("the layouts were not built");
     }
-    InitBindPose();
+    InitBindPose(&pose_);
     HostAnimation* animation = &host->animations.items[0];
     const int frames = AnimationFrameCount(animation);
     const float step = AnimationSampleStep(animation);
     int frame = 0;
     for (auto _ : state) {
-        EvaluatePose(host, animation, AnimationSampleTime(step, frame));
-        benchmark::DoNotOptimize(posedVertices.items);
+        EvaluatePose(&pose_, host, animation, AnimationSampleTime(step, frame));
+        benchmark::DoNotOptimize(pose_.posedVertices.items);
         benchmark::ClobberMemory();
         frame = frame + 1 < frames ? frame + 1 : 0;
     }
-    state.counters["vertices"] = posedVertices.count;
+    state.counters["vertices"] = pose_.posedVertices.count;
     state.counters["triangles"] = host->meshes.items[0].faceCount;
     // Time per vertex per frame: the iteration's time over its vertex count.
-    state.counters["per_vertex"] = benchmark::Counter(static_cast<double>(posedVertices.count),
+    state.counters["per_vertex"] = benchmark::Counter(static_cast<double>(pose_.posedVertices.count),
                                                       benchmark::Counter::kIsIterationInvariantRate |
                                                           benchmark::Counter::kInvert);
-    FreeBonePoses();
-    FreePosedVertices();
+    ReleasePose(&pose_);
     RefSceneDestroy(scene);
 }
 void BM_EvaluatePose(benchmark::State& state) { EvaluatePoseBench(state, false); }

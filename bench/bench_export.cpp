@@ -11,13 +11,14 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/bench_scene.h"
-#include "bench/literal_export.h"
+#include "support/bench_scene.h"
+#include "plugin/plugin_state.h"
+#include "support/literal_export.h"
 #include "export/export_command.h"
 
 namespace {
 
-bool WriteWithWriter(HostScene* host) { return WriteExportFile(host) == 1; }
+bool WriteWithWriter(HostScene* host) { return WriteExportFile(host, CurrentExportSettings()) == 1; }
 
 // One export of a freshly built scene (the export turns its axes in place);
 // only the export is timed. Answers the seconds it took, or -1 on failure.

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "md2/normal_index.h"
-#include "bench/literal_normal_index.h"
+#include "support/literal_normal_index.h"
 
 namespace {
 

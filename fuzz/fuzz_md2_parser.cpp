@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "md2/md2_model.h"
-#include "md2/md2_reader.h"
+#include "md2/md2_parse.h"
 #include "util/text.h"
 
 namespace {
@@ -58,12 +58,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     static HostScene* scene = new HostScene();
     ReadCursor cursor{data, 0, static_cast<std::uint32_t>(size)};
-    int answer = ParseMd2(&cursor, scene);
-    const Md2Model& model = *CurrentMd2Model();
+    Md2Model model{};
+    int answer = ParseMd2(&cursor, &model, &scene->errorText);
     bool sound = answer == 1 ? ModelIsConsistent(model) : (answer == 0 || answer == 3) && ModelIsEmpty(model);
     if (!sound) {
         std::abort();
     }
-    ReleaseMd2Model();
+    ReleaseMd2Model(&model);
     return 0;
 }

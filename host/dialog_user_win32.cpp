@@ -14,7 +14,7 @@
 
 #include "host/dialog_user.h"
 #include "host/host_platform.h"
-#include "util/transcript_field.h"
+#include "platform/transcript_field.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // Loads a module by its UTF-8 path; null on failure with a reason in *error.
 void* HostLoadModule(const std::string& path, std::string* error);

@@ -54,7 +54,7 @@ int Info(const std::string& pluginPath) {
     std::printf("register: %d\n", session.registerAnswer);
     std::printf("identifier: %08X %08X %08X %08X\n", record.identifier[0], record.identifier[1],
                 record.identifier[2], record.identifier[3]);
-    std::printf("words: %d %d\n", record.word24, record.word28);
+    std::printf("words: %d %d\n", record.fixedWords[0], record.fixedWords[1]);
     std::printf("description: \"%s\"\n", PrintableText(record.description).c_str());
     std::printf("version text: \"%s\"\n", PrintableText(record.version).c_str());
     std::printf("file filter: \"%s\"\n", PrintableText(record.fileFilter).c_str());

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstddef>
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 inline constexpr std::size_t kHostOpTableSize = 160;
 using HostOpTable = std::array<HostOp, kHostOpTableSize>;

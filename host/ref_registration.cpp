@@ -2,7 +2,7 @@
 
 #include "host/call_log.h"
 #include "host/op_table.h"
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 
 namespace {
 

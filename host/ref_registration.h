@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // The HostRegistration comes first, so the plug-in's pointer is this record.
 struct RefRegistration {

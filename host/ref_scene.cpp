@@ -8,7 +8,7 @@
 #include "host/host_platform.h"
 #include "host/image_size.h"
 #include "host/op_table.h"
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 
 // Per-face storage that a HostFace points into.
 struct RefFaceData {

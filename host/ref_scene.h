@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 struct RefSceneData;
 

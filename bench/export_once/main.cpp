@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "bench/bench_scene.h"
-#include "bench/literal_export.h"
+#include "support/bench_scene.h"
+#include "plugin/plugin_state.h"
+#include "support/literal_export.h"
 #include "export/export_command.h"
 
 int main(int argc, char** argv) {
@@ -23,7 +24,7 @@ int main(int argc, char** argv) {
     PrepareExport(host);
     bool written = true;
     if (std::strcmp(argv[1], "writer") == 0) {
-        written = WriteExportFile(host) == 1;
+        written = WriteExportFile(host, CurrentExportSettings()) == 1;
     } else if (std::strcmp(argv[1], "literal") == 0) {
         written = WriteLiteralExport(host);
     }

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 
 namespace {
 

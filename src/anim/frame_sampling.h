@@ -3,7 +3,7 @@
 // they always agree.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // The most frames taken from one animation: every frame index up to it
 // converts to float exactly, so each frame keeps a time of its own.

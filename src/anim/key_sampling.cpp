@@ -1,6 +1,6 @@
 #include "anim/key_sampling.h"
 
-#include "anim/pose_arrays.h"
+#include "anim/pose_state.h"
 #include "anim/pose_math.h"
 
 namespace {
@@ -8,8 +8,8 @@ namespace {
 constexpr Vector3 kNoTranslation = {0, 0, 0};
 constexpr Vector3 kUnitScale = {1, 1, 1};
 
-const HostBoneTrack* TrackOf(const HostAnimation* animation, int bone) {
-    if (bonePoses.count == 0 || animation == nullptr || animation->tracks == nullptr || bone < 0 ||
+const HostBoneTrack* TrackOf(const PoseState& pose, const HostAnimation* animation, int bone) {
+    if (pose.bonePoses.count == 0 || animation == nullptr || animation->tracks == nullptr || bone < 0 ||
         bone >= animation->trackCount) {
         return nullptr;
     }
@@ -69,24 +69,24 @@ Vector3 SampleVector(const HostVectorKey* keys, int count, float t, const Vector
 
 }  // namespace
 
-Vector3 SamplePosition(const HostAnimation* animation, float t, int bone) {
-    const HostBoneTrack* track = TrackOf(animation, bone);
+Vector3 SamplePosition(const PoseState& pose, const HostAnimation* animation, float t, int bone) {
+    const HostBoneTrack* track = TrackOf(pose, animation, bone);
     if (track == nullptr) {
         return kNoTranslation;
     }
     return SampleVector(track->positionKeys, track->positionKeyCount, t, kNoTranslation);
 }
 
-Vector3 SampleScale(const HostAnimation* animation, float t, int bone) {
-    const HostBoneTrack* track = TrackOf(animation, bone);
+Vector3 SampleScale(const PoseState& pose, const HostAnimation* animation, float t, int bone) {
+    const HostBoneTrack* track = TrackOf(pose, animation, bone);
     if (track == nullptr) {
         return kUnitScale;
     }
     return SampleVector(track->scaleKeys, track->scaleKeyCount, t, kUnitScale);
 }
 
-Quaternion SampleRotation(const HostAnimation* animation, float t, int bone) {
-    const HostBoneTrack* track = TrackOf(animation, bone);
+Quaternion SampleRotation(const PoseState& pose, const HostAnimation* animation, float t, int bone) {
+    const HostBoneTrack* track = TrackOf(pose, animation, bone);
     KeySpan span;
     if (track == nullptr || !FindSpan(track->rotationKeys, track->rotationKeyCount, t, &span)) {
         return kIdentityQuaternion;

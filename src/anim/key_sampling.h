@@ -5,12 +5,14 @@
 
 #include "geom/quaternion.h"
 #include "geom/vector3.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
+
+struct PoseState;
 
 // Each answers its channel's default - position (0, 0, 0), rotation
-// (0, 0, 0, 1), scale (1, 1, 1) - when the bone poses are not allocated, the
+// (0, 0, 0, 1), scale (1, 1, 1) - when the pose has no bone poses, the
 // animation or its tracks are absent, the bone has no track, or the channel
 // has no keys (a negative key count or a missing key list counts as none).
-Vector3 SamplePosition(const HostAnimation* animation, float t, int bone);
-Quaternion SampleRotation(const HostAnimation* animation, float t, int bone);
-Vector3 SampleScale(const HostAnimation* animation, float t, int bone);
+Vector3 SamplePosition(const PoseState& pose, const HostAnimation* animation, float t, int bone);
+Quaternion SampleRotation(const PoseState& pose, const HostAnimation* animation, float t, int bone);
+Vector3 SampleScale(const PoseState& pose, const HostAnimation* animation, float t, int bone);

@@ -3,10 +3,8 @@
 #include <new>
 
 #include "anim/normal_block.h"
-#include "anim/pose_arrays.h"
+#include "anim/pose_state.h"
 #include "anim/pose_normals.h"
-
-MeshTopology meshTopology{};
 
 namespace {
 
@@ -19,13 +17,13 @@ int MeshFaceCount(const HostMesh& mesh) { return mesh.faces != nullptr && mesh.f
 
 // Counts of faces and of corners of usable faces; false when either does not
 // fit the int32 offsets.
-bool CountFaces(const HostScene* scene, std::int64_t* faces, std::int64_t* corners) {
+bool CountFaces(const HostScene* scene, int posedCount, std::int64_t* faces, std::int64_t* corners) {
     *faces = 0;
     *corners = 0;
     for (int m = 0; m < scene->meshes.count; ++m) {
         const HostMesh& mesh = scene->meshes.items[m];
         for (int f = 0; f < MeshFaceCount(mesh); ++f) {
-            *corners += PosedFaceUsable(mesh.faces[f]) ? mesh.faces[f].cornerCount : 0;
+            *corners += PosedFaceUsable(mesh.faces[f], posedCount) ? mesh.faces[f].cornerCount : 0;
         }
         *faces += MeshFaceCount(mesh);
         if (*faces > INT32_MAX / 3 || *corners > INT32_MAX) {
@@ -37,15 +35,15 @@ bool CountFaces(const HostScene* scene, std::int64_t* faces, std::int64_t* corne
 
 // The faces in order, their three corners, and per vertex the faces of its
 // corners: counted, turned into offsets, then filled in face order.
-void FillTopology(const HostScene* scene) {
-    MeshTopology& t = meshTopology;
+void FillTopology(PoseState* pose, const HostScene* scene) {
+    MeshTopology& t = pose->meshTopology;
     int face = 0;
     for (int m = 0; m < scene->meshes.count; ++m) {
         HostMesh& mesh = scene->meshes.items[m];
         for (int f = 0; f < MeshFaceCount(mesh); ++f, ++face) {
             HostFace& record = mesh.faces[f];
             t.faces[face] = &record;
-            const bool usable = PosedFaceUsable(record);
+            const bool usable = PosedFaceUsable(record, t.vertexCount);
             t.corners[3 * face] = usable ? record.vertexIndices[0] : -1;
             t.corners[3 * face + 1] = usable ? record.vertexIndices[1] : -1;
             t.corners[3 * face + 2] = usable ? record.vertexIndices[record.cornerCount - 1] : -1;
@@ -59,7 +57,7 @@ void FillTopology(const HostScene* scene) {
     }
     std::int32_t* next = Take<std::int32_t>(t.vertexCount);
     if (next == nullptr) {
-        FreeMeshTopology();
+        FreeMeshTopology(pose);
         return;
     }
     for (int v = 0; v < t.vertexCount; ++v) {
@@ -79,19 +77,19 @@ void FillTopology(const HostScene* scene) {
 
 }  // namespace
 
-bool BuildMeshTopology(const HostScene* scene) {
-    FreeMeshTopology();
+bool BuildMeshTopology(PoseState* pose, const HostScene* scene) {
+    FreeMeshTopology(pose);
     if (scene == nullptr || scene->meshes.items == nullptr || scene->meshes.count <= 0 ||
-        posedVertices.count <= 0) {
+        pose->posedVertices.count <= 0) {
         return false;
     }
     std::int64_t faces = 0;
     std::int64_t corners = 0;
-    if (!CountFaces(scene, &faces, &corners)) {
+    if (!CountFaces(scene, pose->posedVertices.count, &faces, &corners)) {
         return false;
     }
-    MeshTopology& t = meshTopology;
-    t.vertexCount = posedVertices.count;
+    MeshTopology& t = pose->meshTopology;
+    t.vertexCount = pose->posedVertices.count;
     t.faceCount = static_cast<int>(faces);
     t.faces = Take<HostFace*>(faces);
     t.corners = Take<std::int32_t>(3 * faces);
@@ -100,10 +98,10 @@ bool BuildMeshTopology(const HostScene* scene) {
     t.vertexFaces = Take<std::int32_t>(corners);
     if (t.faces == nullptr || t.corners == nullptr || t.faceNormals == nullptr || t.vertexStart == nullptr ||
         t.vertexFaces == nullptr) {
-        FreeMeshTopology();
+        FreeMeshTopology(pose);
         return false;
     }
-    FillTopology(scene);
+    FillTopology(pose, scene);
     if (t.faces == nullptr) {
         return false;
     }
@@ -111,8 +109,8 @@ bool BuildMeshTopology(const HostScene* scene) {
     return true;
 }
 
-void FlushTopologyFaceNormals() {
-    MeshTopology& t = meshTopology;
+void StoreFaceNormals(PoseState* pose) {
+    MeshTopology& t = pose->meshTopology;
     if (!t.faceNormalsPending) {
         return;
     }
@@ -125,22 +123,21 @@ void FlushTopologyFaceNormals() {
     t.faceNormalsPending = false;
 }
 
-void FreeMeshTopology() {
-    FlushTopologyFaceNormals();
-    delete[] meshTopology.faces;
-    delete[] meshTopology.corners;
-    delete[] meshTopology.faceNormals;
-    delete[] meshTopology.vertexStart;
-    delete[] meshTopology.vertexFaces;
-    meshTopology = MeshTopology{};
+void FreeMeshTopology(PoseState* pose) {
+    delete[] pose->meshTopology.faces;
+    delete[] pose->meshTopology.corners;
+    delete[] pose->meshTopology.faceNormals;
+    delete[] pose->meshTopology.vertexStart;
+    delete[] pose->meshTopology.vertexFaces;
+    pose->meshTopology = MeshTopology{};
 }
 
 namespace {
 
-void FaceNormalsFromTopology(EdgeBlock* edges, NormalBlock* block) {
-    MeshTopology& t = meshTopology;
+void FaceNormalsFromTopology(PoseState* pose, EdgeBlock* edges, NormalBlock* block) {
+    MeshTopology& t = pose->meshTopology;
     t.faceNormalsPending = true;
-    const PosedVertex* posed = posedVertices.items;
+    const PosedVertex* posed = pose->posedVertices.items;
     for (int first = 0; first < t.faceCount; first += kNormalBlock) {
         const int size = t.faceCount - first < kNormalBlock ? t.faceCount - first : kNormalBlock;
         // Zero edges give the zero normal: for faces without a normal, and in
@@ -164,8 +161,8 @@ void FaceNormalsFromTopology(EdgeBlock* edges, NormalBlock* block) {
 
 // Each vertex sums the normals of its corners' faces in face order, from
 // zero, as adding them face by face into the vertex does.
-void VertexNormalsFromTopology(NormalBlock* block) {
-    const MeshTopology& t = meshTopology;
+void VertexNormalsFromTopology(PoseState* pose, NormalBlock* block) {
+    const MeshTopology& t = pose->meshTopology;
     for (int first = 0; first < t.vertexCount; first += kNormalBlock) {
         const int size = t.vertexCount - first < kNormalBlock ? t.vertexCount - first : kNormalBlock;
         *block = NormalBlock{};
@@ -181,21 +178,22 @@ void VertexNormalsFromTopology(NormalBlock* block) {
         }
         NormaliseBlock(block);
         for (int k = 0; k < size; ++k) {
-            posedVertices.items[first + k].normal = {block->x[k], block->y[k], block->z[k]};
+            pose->posedVertices.items[first + k].normal = {block->x[k], block->y[k], block->z[k]};
         }
     }
 }
 
 }  // namespace
 
-bool ComputeNormalsFromTopology(HostScene* scene) {
-    if (scene == nullptr || meshTopology.scene != scene || meshTopology.vertexCount != posedVertices.count ||
-        posedVertices.items == nullptr) {
+bool ComputeNormalsFromTopology(PoseState* pose, const HostScene* scene) {
+    const MeshTopology& t = pose->meshTopology;
+    if (scene == nullptr || t.scene != scene || t.vertexCount != pose->posedVertices.count ||
+        pose->posedVertices.items == nullptr) {
         return false;
     }
     EdgeBlock edges;
     NormalBlock block;
-    FaceNormalsFromTopology(&edges, &block);
-    VertexNormalsFromTopology(&block);
+    FaceNormalsFromTopology(pose, &edges, &block);
+    VertexNormalsFromTopology(pose, &block);
     return true;
 }

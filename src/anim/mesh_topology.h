@@ -7,11 +7,11 @@
 #include <cstdint>
 
 #include "geom/float4.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 struct MeshTopology {
     const HostScene* scene;       // the scene it was built for
-    int vertexCount;              // posedVertices.count when it was built
+    int vertexCount;              // posed vertices when it was built
     int faceCount;                // faces of all meshes, mesh by mesh in order
     HostFace** faces;             // each face's record, where its normal is stored
     std::int32_t* corners;        // per face: first, second and last corner; -1 for a face without a normal
@@ -21,30 +21,26 @@ struct MeshTopology {
     std::int32_t* vertexFaces;    // per vertex, the face of each corner at it, in face then corner order
 };
 
-// Owned by this module; absent (all zeros) until built.
-extern MeshTopology meshTopology;
+struct PoseState;
 
-// Lays out the scene's meshes for the current posedVertices. False, with the
-// layout absent, when the scene, its meshes or the posed vertices are absent,
-// a count does not fit, or memory could not be had. The scene's faces must
-// not change until the layout is released; allocating or freeing the posed
-// vertices releases it.
-bool BuildMeshTopology(const HostScene* scene);
+// Lays out the scene's meshes into the pose's mesh topology for its posed
+// vertices. False, with the layout absent, when the scene, its meshes or the
+// posed vertices are absent, a count does not fit, or memory could not be
+// had. The scene's faces must not change until the layout is released;
+// allocating or freeing the posed vertices releases it.
+bool BuildMeshTopology(PoseState* pose, const HostScene* scene);
 
-// Copies the face normals of the last evaluation into the scene's faces;
-// nothing when they are already there or the layout is absent.
-void FlushTopologyFaceNormals();
+// Copies the face normals of the last evaluation from the layout into the
+// scene's faces (the scene must still exist); nothing when they are already
+// there or the layout is absent. The layout keeps them between evaluations:
+// nothing reads them from the 88-byte face records until the posing ends.
+void StoreFaceNormals(PoseState* pose);
 
-// Releases the layout, first copying the last face normals into the scene's
-// faces (the scene must still exist); harmless when the layout is absent.
-void FreeMeshTopology();
+// Releases the layout without touching the scene; harmless when it is absent.
+void FreeMeshTopology(PoseState* pose);
 
-// The face normals and the vertex normals into posedVertices, exactly as
-// ComputeFaceNormals then ComputeVertexNormals compute them, from the
-// layout. The face normals are kept in the layout and copied into the
-// scene's 88-byte face records only once, when the layout is flushed or
-// released: writing them there every frame streamed 360 KB per frame through
-// the cache for values nothing reads until the export ends. False, with
-// nothing changed, when there is no layout for this scene and the current
-// posed vertices.
-bool ComputeNormalsFromTopology(HostScene* scene);
+// The face normals (kept in the layout until StoreFaceNormals) and the vertex
+// normals into the posed vertices, exactly as ComputeFaceNormals then
+// ComputeVertexNormals compute them. False, with nothing changed, when there
+// is no layout for this scene and the current posed vertices.
+bool ComputeNormalsFromTopology(PoseState* pose, const HostScene* scene);

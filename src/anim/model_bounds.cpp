@@ -1,8 +1,8 @@
 #include "anim/model_bounds.h"
 
 #include "anim/frame_sampling.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "anim/pose_state.h"
 #include "geom/float4.h"
 
 namespace {
@@ -28,14 +28,14 @@ void Include(const Vector3& point, ModelBounds* bounds) {
 // Include for every posed position, the three axes of a vertex in one
 // vector: each lane takes the value unless the kept one is beyond it, as
 // Widen does (so a value that is not a number is taken too).
-void IncludePosed(ModelBounds* bounds) {
+void IncludePosed(const PosedVertexArray& posed, ModelBounds* bounds) {
     Float4 lo = MakeFloat4(bounds->min.x, bounds->min.y, bounds->min.z);
     Float4 hi = MakeFloat4(bounds->max.x, bounds->max.y, bounds->max.z);
-    for (int v = 0; v < posedVertices.count; ++v) {
-        const Vector3& p = posedVertices.items[v].position;
+    for (int v = 0; v < posed.count; ++v) {
+        const Vector3& p = posed.items[v].position;
         const Float4 value = MakeFloat4(p.x, p.y, p.z);
-        lo = value > lo ? lo : value;
-        hi = value < hi ? hi : value;
+        lo = Select4(value > lo, lo, value);
+        hi = Select4(value < hi, hi, value);
     }
     bounds->min = {lo[0], lo[1], lo[2]};
     bounds->max = {hi[0], hi[1], hi[2]};
@@ -50,25 +50,24 @@ void FinishBounds(ModelBounds* bounds) {
 
 }  // namespace
 
-void AnimatedBounds(HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context),
+void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context),
                     void* context) {
     if (bounds == nullptr) {
         return;
     }
     *bounds = {};
-    if (scene == nullptr || posedVertices.count == 0 || scene->animations.items == nullptr) {
+    if (scene == nullptr || pose->posedVertices.count == 0 || scene->animations.items == nullptr) {
         return;
     }
     StartBounds(bounds);
-    InitBindPose();
     int evaluated = 0;
     for (int a = 0; a < scene->animations.count; ++a) {
         HostAnimation* animation = &scene->animations.items[a];
         const int frames = AnimationFrameCount(animation);
         const float step = AnimationSampleStep(animation);
         for (int i = 0; i < frames; ++i) {
-            EvaluatePose(scene, animation, AnimationSampleTime(step, i));
-            IncludePosed(bounds);
+            EvaluatePose(pose, scene, animation, AnimationSampleTime(step, i));
+            IncludePosed(pose->posedVertices, bounds);
             if (onFrame != nullptr) {
                 onFrame(evaluated, context);
             }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "geom/vector3.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
+
+struct PoseState;
 
 struct ModelBounds {
     Vector3 size;    // max - min per axis
@@ -14,13 +16,13 @@ struct ModelBounds {
 };
 
 // Bounds of the posed vertices over every frame of every animation, in the
-// order, at the times and by the evaluation the frame writer uses. Runs
-// InitBindPose first and leaves posedVertices in the pose of the last frame.
+// order, at the times and by the evaluation the frame writer uses, from a
+// started pose (StartPose); leaves the posed vertices in the last frame.
 // All zeros when the scene, the posed vertices or the animation list is
 // absent.
 // When given, `onFrame` is called after each frame's evaluation with the
 // frame's position in that order (0 upward across all animations).
-void AnimatedBounds(HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context) = nullptr,
+void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context) = nullptr,
                     void* context = nullptr);
 
 // Bounds of the host vertex positions. All zeros when the scene or its vertex

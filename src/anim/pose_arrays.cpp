@@ -2,18 +2,15 @@
 
 #include <new>
 
-#include "anim/mesh_topology.h"
-#include "anim/skin_layout.h"
-#include "geom/axis_conversion.h"
+#include "anim/pose_evaluation.h"
+#include "anim/pose_state.h"
+#include "geom/model_axes.h"
 
-BonePoseArray bonePoses = {0, nullptr};
-PosedVertexArray posedVertices = {0, nullptr};
-
-bool AllocBonePoses(const HostScene* scene) {
+bool AllocBonePoses(PoseState* pose, const HostScene* scene) {
     if (scene == nullptr || scene->bones.items == nullptr || scene->bones.count <= 0) {
         return false;
     }
-    FreeBonePoses();
+    FreeBonePoses(pose);
     const int count = scene->bones.count;
     BonePose* poses = new (std::nothrow) BonePose[static_cast<std::size_t>(count)]();
     if (poses == nullptr) {
@@ -28,15 +25,15 @@ bool AllocBonePoses(const HostScene* scene) {
                               bone.localRotation[3]};
         pose.localScale = {bone.localScale[0], bone.localScale[1], bone.localScale[2]};
     }
-    bonePoses = {count, poses};
+    pose->bonePoses = {count, poses};
     return true;
 }
 
-bool AllocPosedVertices(const HostScene* scene) {
+bool AllocPosedVertices(PoseState* pose, const HostScene* scene) {
     if (scene == nullptr || scene->vertices.items == nullptr || scene->vertices.count <= 0) {
         return false;
     }
-    FreePosedVertices();
+    FreePosedVertices(pose);
     const int count = scene->vertices.count;
     PosedVertex* vertices = new (std::nothrow) PosedVertex[static_cast<std::size_t>(count)]();
     if (vertices == nullptr) {
@@ -50,21 +47,36 @@ bool AllocPosedVertices(const HostScene* scene) {
         // frame, so they are turned here like the positions were.
         HostToModelPoint({host.normal[0], host.normal[1], host.normal[2]}, &vertices[i].normal);
     }
-    posedVertices = {count, vertices};
+    pose->posedVertices = {count, vertices};
     return true;
 }
 
-void FreeBonePoses() {
+void FreeBonePoses(PoseState* pose) {
     // The skin layout was built for these bones.
-    FreeSkinLayout();
-    delete[] bonePoses.items;
-    bonePoses = {0, nullptr};
+    FreeSkinLayout(pose);
+    delete[] pose->bonePoses.items;
+    pose->bonePoses = {0, nullptr};
 }
 
-void FreePosedVertices() {
+void FreePosedVertices(PoseState* pose) {
     // The layouts were built for these vertices.
-    FreeMeshTopology();
-    FreeSkinLayout();
-    delete[] posedVertices.items;
-    posedVertices = {0, nullptr};
+    FreeMeshTopology(pose);
+    FreeSkinLayout(pose);
+    delete[] pose->posedVertices.items;
+    pose->posedVertices = {0, nullptr};
+}
+
+bool StartPose(PoseState* pose, const HostScene* scene) {
+    ReleasePose(pose);
+    AllocBonePoses(pose, scene);
+    const bool posed = AllocPosedVertices(pose, scene);
+    InitBindPose(pose);
+    BuildSkinLayout(pose, scene);
+    BuildMeshTopology(pose, scene);
+    return posed;
+}
+
+void ReleasePose(PoseState* pose) {
+    FreeBonePoses(pose);
+    FreePosedVertices(pose);
 }

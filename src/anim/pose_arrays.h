@@ -1,7 +1,8 @@
 // The working arrays of pose evaluation: one BonePose per host bone and one
 // PosedVertex per host vertex, built once per export and reused for every
-// evaluated frame. An array that is not allocated has count 0 and a null
-// pointer, and every operation treats it as absent.
+// evaluated frame. They live in a PoseState (anim/pose_state.h). An array
+// that is not allocated has count 0 and a null pointer, and every operation
+// treats it as absent.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 #include "geom/matrix4.h"
 #include "geom/quaternion.h"
 #include "geom/vector3.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 struct BonePose {
     Vector3 localTranslation;    // copied from the host bone
@@ -39,22 +40,21 @@ struct PosedVertexArray {
     PosedVertex* items;
 };
 
-// Owned by this module; filled by the Alloc operations, released by the Free ones.
-extern BonePoseArray bonePoses;
-extern PosedVertexArray posedVertices;
+struct PoseState;
 
 // One zero-filled BonePose per scene bone with the bone's parent and rest
 // translation, rotation and scale. False, with the array absent, when the
 // scene has no bones or memory could not be had.
-bool AllocBonePoses(const HostScene* scene);
+bool AllocBonePoses(PoseState* pose, const HostScene* scene);
 // One PosedVertex per scene vertex holding the scene's position and its
 // normal turned from the host's axes into the model's, (x, y, z) ->
 // (x, -z, y): the scene is expected in the model's axes, where the axis
 // conversion leaves vertex normals as the host gave them.
 // False, with the array absent, when the scene has no vertices or memory
 // could not be had.
-bool AllocPosedVertices(const HostScene* scene);
+bool AllocPosedVertices(PoseState* pose, const HostScene* scene);
 
-// Release an array and set its count to 0; harmless when it is absent.
-void FreeBonePoses();
-void FreePosedVertices();
+// Release an array and set its count to 0, with the layouts built for it;
+// harmless when it is absent.
+void FreeBonePoses(PoseState* pose);
+void FreePosedVertices(PoseState* pose);

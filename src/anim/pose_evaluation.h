@@ -2,16 +2,18 @@
 // vertices into posedVertices.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
+
+struct PoseState;
 
 // Computes bindLocal, bindWorld and inverseBindWorld of every bone pose from
-// the rest translation, rotation and scale. Run once after AllocBonePoses and
-// before the first EvaluatePose of a pass over frames; nothing when the bone
-// poses are absent.
-void InitBindPose();
+// the rest translation, rotation and scale. StartPose runs it once after
+// taking the bone poses; nothing when the bone poses are absent.
+void InitBindPose(PoseState* pose);
 
 // Poses the skeleton at time t (the rest pose when animation is null), skins
-// every vertex into posedVertices and recomputes the face normals (into the
-// scene) and the posed vertex normals. Changes nothing when the scene or
-// either working array is absent. Allocates nothing.
-void EvaluatePose(HostScene* scene, const HostAnimation* animation, float t);
+// every vertex into the posed vertices and recomputes the face normals (into
+// the mesh layout, or into the scene without one) and the posed vertex
+// normals. The bind pose must be set (StartPose sets it). Changes nothing
+// when the scene or either working array is absent. Allocates nothing.
+void EvaluatePose(PoseState* pose, HostScene* scene, const HostAnimation* animation, float t);

@@ -2,10 +2,8 @@
 
 #include <new>
 
-#include "anim/pose_arrays.h"
+#include "anim/pose_state.h"
 #include "geom/matrix4.h"
-
-SkinLayout skinLayout{};
 
 namespace {
 
@@ -15,7 +13,9 @@ T* Take(std::int64_t count) {
 }
 
 // A weight takes part when its bone index names a bone pose.
-bool WeightUsed(const HostSkinWeight& weight) { return weight.boneIndex >= 0 && weight.boneIndex < bonePoses.count; }
+bool WeightUsed(const HostSkinWeight& weight, int boneCount) {
+    return weight.boneIndex >= 0 && weight.boneIndex < boneCount;
+}
 
 int VertexWeightCount(const HostVertex& vertex) {
     return vertex.weights != nullptr && vertex.weightCount > 0 ? vertex.weightCount : 0;
@@ -23,12 +23,12 @@ int VertexWeightCount(const HostVertex& vertex) {
 
 // The weights that take part, vertex by vertex in order; false when there
 // are more than int32 offsets reach.
-bool CountWeights(const HostScene* scene, std::int64_t* used) {
+bool CountWeights(const HostScene* scene, int boneCount, std::int64_t* used) {
     *used = 0;
     for (int v = 0; v < scene->vertices.count; ++v) {
         const HostVertex& vertex = scene->vertices.items[v];
         for (int w = 0; w < VertexWeightCount(vertex); ++w) {
-            *used += WeightUsed(vertex.weights[w]) ? 1 : 0;
+            *used += WeightUsed(vertex.weights[w], boneCount) ? 1 : 0;
         }
         if (*used > INT32_MAX) {
             return false;
@@ -37,15 +37,14 @@ bool CountWeights(const HostScene* scene, std::int64_t* used) {
     return true;
 }
 
-void FillLayout(const HostScene* scene) {
-    SkinLayout& s = skinLayout;
+void FillLayout(const HostScene* scene, SkinLayout& s) {
     int next = 0;
     for (int v = 0; v < s.vertexCount; ++v) {
         const HostVertex& vertex = scene->vertices.items[v];
         s.restPositions[v] = {vertex.position[0], vertex.position[1], vertex.position[2]};
         s.weightStart[v] = next;
         for (int w = 0; w < VertexWeightCount(vertex); ++w) {
-            if (WeightUsed(vertex.weights[w])) {
+            if (WeightUsed(vertex.weights[w], s.boneCount)) {
                 s.bones[next] = vertex.weights[w].boneIndex;
                 s.weights[next] = vertex.weights[w].weight;
                 ++next;
@@ -55,11 +54,12 @@ void FillLayout(const HostScene* scene) {
     s.weightStart[s.vertexCount] = next;
 }
 
-void TakeRestPoints() {
-    SkinLayout& s = skinLayout;
+void TakeRestPoints(PoseState* pose) {
+    SkinLayout& s = pose->skinLayout;
     for (int v = 0; v < s.vertexCount; ++v) {
         for (int w = s.weightStart[v]; w < s.weightStart[v + 1]; ++w) {
-            TransformPoint(s.restPositions[v], bonePoses.items[s.bones[w]].inverseBindWorld, &s.restPoints[w]);
+            TransformPoint(s.restPositions[v], pose->bonePoses.items[s.bones[w]].inverseBindWorld,
+                           &s.restPoints[w]);
         }
     }
     s.restPointsReady = true;
@@ -67,10 +67,10 @@ void TakeRestPoints() {
 
 // The columns of every bone's current transform, (m0, m4, m8), (m1, m5, m9),
 // (m2, m6, m10) and the translation (m3, m7, m11).
-void TakeBoneColumns() {
-    SkinLayout& s = skinLayout;
+void TakeBoneColumns(PoseState* pose) {
+    SkinLayout& s = pose->skinLayout;
     for (int b = 0; b < s.boneCount; ++b) {
-        const float* m = bonePoses.items[b].poseWorld.m;
+        const float* m = pose->bonePoses.items[b].poseWorld.m;
         for (int c = 0; c < 4; ++c) {
             s.boneColumns[4 * b + c] = MakeFloat4(m[c], m[4 + c], m[8 + c]);
         }
@@ -85,19 +85,19 @@ Float4 MovePoint(const Float4* columns, const Vector3& p) {
 
 }  // namespace
 
-bool BuildSkinLayout(const HostScene* scene) {
-    FreeSkinLayout();
+bool BuildSkinLayout(PoseState* pose, const HostScene* scene) {
+    FreeSkinLayout(pose);
     if (scene == nullptr || scene->vertices.items == nullptr || scene->vertices.count <= 0 ||
-        bonePoses.count <= 0 || posedVertices.count != scene->vertices.count) {
+        pose->bonePoses.count <= 0 || pose->posedVertices.count != scene->vertices.count) {
         return false;
     }
     std::int64_t used = 0;
-    if (!CountWeights(scene, &used)) {
+    if (!CountWeights(scene, pose->bonePoses.count, &used)) {
         return false;
     }
-    SkinLayout& s = skinLayout;
+    SkinLayout& s = pose->skinLayout;
     s.vertexCount = scene->vertices.count;
-    s.boneCount = bonePoses.count;
+    s.boneCount = pose->bonePoses.count;
     s.restPositions = Take<Vector3>(s.vertexCount);
     s.weightStart = Take<std::int32_t>(std::int64_t{s.vertexCount} + 1);
     s.bones = Take<std::int32_t>(used);
@@ -106,41 +106,42 @@ bool BuildSkinLayout(const HostScene* scene) {
     s.boneColumns = Take<Float4>(4 * std::int64_t{s.boneCount});
     if (s.restPositions == nullptr || s.weightStart == nullptr || s.bones == nullptr || s.weights == nullptr ||
         s.restPoints == nullptr || s.boneColumns == nullptr) {
-        FreeSkinLayout();
+        FreeSkinLayout(pose);
         return false;
     }
-    FillLayout(scene);
+    FillLayout(scene, s);
     s.scene = scene;
     return true;
 }
 
-void FreeSkinLayout() {
-    delete[] skinLayout.restPositions;
-    delete[] skinLayout.weightStart;
-    delete[] skinLayout.bones;
-    delete[] skinLayout.weights;
-    delete[] skinLayout.restPoints;
-    delete[] skinLayout.boneColumns;
-    skinLayout = SkinLayout{};
+void FreeSkinLayout(PoseState* pose) {
+    delete[] pose->skinLayout.restPositions;
+    delete[] pose->skinLayout.weightStart;
+    delete[] pose->skinLayout.bones;
+    delete[] pose->skinLayout.weights;
+    delete[] pose->skinLayout.restPoints;
+    delete[] pose->skinLayout.boneColumns;
+    pose->skinLayout = SkinLayout{};
 }
 
-void InvalidateSkinRestPoints() { skinLayout.restPointsReady = false; }
+void InvalidateSkinRestPoints(PoseState* pose) { pose->skinLayout.restPointsReady = false; }
 
-bool SkinFromLayout(const HostScene* scene) {
-    const SkinLayout& s = skinLayout;
-    if (scene == nullptr || s.scene != scene || s.vertexCount != posedVertices.count ||
-        s.vertexCount != scene->vertices.count || s.boneCount != bonePoses.count || bonePoses.items == nullptr) {
+bool SkinFromLayout(PoseState* pose, const HostScene* scene) {
+    const SkinLayout& s = pose->skinLayout;
+    if (scene == nullptr || s.scene != scene || s.vertexCount != pose->posedVertices.count ||
+        s.vertexCount != scene->vertices.count || s.boneCount != pose->bonePoses.count ||
+        pose->bonePoses.items == nullptr) {
         return false;
     }
     if (!s.restPointsReady) {
-        TakeRestPoints();
+        TakeRestPoints(pose);
     }
-    TakeBoneColumns();
+    TakeBoneColumns(pose);
     for (int v = 0; v < s.vertexCount; ++v) {
         const int first = s.weightStart[v];
         const int end = s.weightStart[v + 1];
         if (first == end) {
-            posedVertices.items[v].position = s.restPositions[v];
+            pose->posedVertices.items[v].position = s.restPositions[v];
             continue;
         }
         // sum += weight x moved, lane by lane from zero.
@@ -148,7 +149,7 @@ bool SkinFromLayout(const HostScene* scene) {
         for (int w = first; w < end; ++w) {
             sum += MovePoint(s.boneColumns + 4 * s.bones[w], s.restPoints[w]) * Splat4(s.weights[w]);
         }
-        posedVertices.items[v].position = {sum[0], sum[1], sum[2]};
+        pose->posedVertices.items[v].position = {sum[0], sum[1], sum[2]};
     }
     return true;
 }

@@ -8,12 +8,12 @@
 
 #include "geom/float4.h"
 #include "geom/vector3.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 struct SkinLayout {
     const HostScene* scene;     // the scene it was built for
-    int vertexCount;            // posedVertices.count (and the scene's vertex count) when built
-    int boneCount;              // bonePoses.count when built
+    int vertexCount;            // posed vertices (and the scene's vertices) when built
+    int boneCount;              // bone poses when built
     bool restPointsReady;       // restPoints hold the current rest pose's results
     Vector3* restPositions;     // per vertex: the host position, for a vertex no bone moves
     std::int32_t* weightStart;  // vertexCount + 1 offsets into the per-weight arrays
@@ -23,24 +23,23 @@ struct SkinLayout {
     Float4* boneColumns;        // per bone, 4 columns of its current transform's upper three rows
 };
 
-// Owned by this module; absent (all zeros) until built.
-extern SkinLayout skinLayout;
+struct PoseState;
 
-// Lays out the scene's weights for the current bone poses and posed
-// vertices. False, with the layout absent, when the scene, its vertices, the
+// Lays out the scene's weights into the pose's skin layout for its bone
+// poses and posed vertices. False, with the layout absent, when the scene, its vertices, the
 // bone poses or the posed vertices are absent, the counts disagree or do not
 // fit, or memory could not be had. The scene's vertices must not change until
 // the layout is released; allocating or freeing either pose array releases it.
-bool BuildSkinLayout(const HostScene* scene);
+bool BuildSkinLayout(PoseState* pose, const HostScene* scene);
 
 // Releases the layout; harmless when it is absent.
-void FreeSkinLayout();
+void FreeSkinLayout(PoseState* pose);
 
 // The rest pose was (re)computed: the kept rest points are taken again at
 // the next skinning.
-void InvalidateSkinRestPoints();
+void InvalidateSkinRestPoints(PoseState* pose);
 
 // The posed position of every vertex, exactly as skinning weight by weight
 // from the host records gives it. False, with nothing changed, when there is
 // no layout for this scene and the current pose arrays.
-bool SkinFromLayout(const HostScene* scene);
+bool SkinFromLayout(PoseState* pose, const HostScene* scene);

@@ -3,16 +3,16 @@
 #include <cstdint>
 #include <cstring>
 
-#include "anim/mesh_topology.h"
-#include "anim/pose_arrays.h"
-#include "anim/skin_layout.h"
+#include "anim/pose_state.h"
 #include "export/export_dialog.h"
+#include "export/export_state.h"
 #include "export/export_target.h"
-#include "geom/axis_conversion.h"
-#include "md2/md2_writer.h"
+#include "export/export_writer.h"
+#include "host_api/host_ops.h"
+#include "host_api/host_requests.h"
 #include "platform/platform.h"
-#include "plugin/host_ops.h"
 #include "res/dialog_ids.h"
+#include "scene/axis_conversion.h"
 #include "util/format_text.h"
 #include "util/text.h"
 
@@ -45,7 +45,7 @@ int RefuseCount(const char16_t* format, std::int64_t found) {
     char16_t text[kMessageUnits];
     FormatText(text, kMessageUnits, format, kFormatLimit, ClampToInt(found));
     ShowMessage(text, kIconInformation, kButtonsOk);
-    return 2;
+    return kAnswerCancelled;
 }
 
 std::int64_t CountTriangles(const HostScene* scene) {
@@ -88,19 +88,19 @@ bool AcceptMaterialsPerFace(const char (&group)[kGroupNameBytes]) {
 
 }  // namespace
 
-int ExportOptions(HostScene* scene, void* instance) {
-    if (scene == nullptr || instance == nullptr) {
-        return 0;
+int ExportOptions(HostScene* scene, void* instance, void* renameInstance, ExportSettings* settings) {
+    if (scene == nullptr || instance == nullptr || settings == nullptr) {
+        return kAnswerFailed;
     }
     if (scene->meshes.items == nullptr || scene->vertices.items == nullptr) {
         ShowMessage(u"No geometry to export.\t", kIconError, kButtonsOk);
-        return 2;
+        return kAnswerCancelled;
     }
     if (Triangulate(scene) == 0) {
         ShowMessage(u"Failed to triangulate geometry.\t", kIconError, kButtonsOk);
-        return 0;
+        return kAnswerFailed;
     }
-    PostTriangulate(scene, 1);
+    PostTriangulate(scene, kHostNotify);
 
     // Every triangle corner becomes a texture vertex of its own; the host's
     // vertices are indexed by the same 16-bit fields.
@@ -118,7 +118,7 @@ int ExportOptions(HostScene* scene, void* instance) {
     PreMaterialCheck(scene);
     char group[kGroupNameBytes] = {};
     if (LastOffendingGroup(scene, group) && !AcceptMaterialsPerFace(group)) {
-        return 2;
+        return kAnswerCancelled;
     }
 
     if (scene->animations.count > 0) {
@@ -128,29 +128,31 @@ int ExportOptions(HostScene* scene, void* instance) {
         }
     }
 
-    const int ended = PlatformRunDialog(instance, IDD_EXPORT, GetParentWindow(scene), ExportDialog, scene);
-    return ended == 2 || ended == 0 || ended == -1 ? 2 : 1;
+    ExportDialogContext context = {scene, settings, renameInstance};
+    const int ended = PlatformRunDialog(instance, IDD_EXPORT, GetParentWindow(scene), ExportDialog, &context);
+    return DialogConfirmed(ended) ? kAnswerDone : kAnswerCancelled;
 }
 
-int WriteExportFile(HostScene* scene) {
-    if (scene == nullptr) {
-        return 0;
+int WriteExportFile(HostScene* scene, const ExportSettings* settings) {
+    if (scene == nullptr || settings == nullptr) {
+        return kAnswerFailed;
     }
     ExportTarget target;
     if (!OpenExportTarget(scene->filePath.wide, &target)) {
         TextPairFromWide(&scene->errorText, u"Could not open file for writing.");
-        return 0;
+        return kAnswerFailed;
     }
-    ConvertSceneAxes(scene, 0);
-    AllocBonePoses(scene);
-    AllocPosedVertices(scene);
-    // The vertices and faces stay as they are until the file is written:
-    // their layouts are taken once for every frame.
-    BuildSkinLayout(scene);
-    BuildMeshTopology(scene);
-    const int written = WriteMd2(target.file);
+    ConvertSceneAxes(scene, kToModelAxes);
+    ExportState state{};
+    state.scene = scene;
+    state.settings = settings;
+    // The vertices, faces and bones stay as they are until the file is
+    // written: the pose's layouts are taken once for every frame.
+    StartPose(&state.pose, scene);
+    const int written = WriteMd2(target.file, &state);
     const bool placed = FinishExportTarget(&target, written != 0);
-    FreeBonePoses();
-    FreePosedVertices();
-    return placed ? written : 0;
+    // The scene keeps the face normals of the last evaluated frame.
+    StoreFaceNormals(&state.pose);
+    ReleasePose(&state.pose);
+    return placed ? written : kAnswerFailed;
 }

@@ -1,9 +1,13 @@
 // The export-options and write requests.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "export/export_settings.h"
+#include "host_api/host_records.h"
 
-// 1 go on, 2 refused or cancelled, 0 failed.
-int ExportOptions(HostScene* scene, void* instance);
+// Checks the scene and shows the export dialog, which fills `settings`; the
+// rename dialog's template is loaded from `renameInstance`. 1 go on, 2
+// refused or cancelled, 0 failed.
+int ExportOptions(HostScene* scene, void* instance, void* renameInstance, ExportSettings* settings);
+// Writes the scene with the settings to the file named by its filePath.
 // Non-zero written, 0 failed.
-int WriteExportFile(HostScene* scene);
+int WriteExportFile(HostScene* scene, const ExportSettings* settings);

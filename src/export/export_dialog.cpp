@@ -5,9 +5,8 @@
 
 #include "anim/frame_sampling.h"
 #include "export/export_settings.h"
-#include "md2/frame_encoding.h"
-#include "plugin/host_ops.h"
-#include "plugin/plugin_state.h"
+#include "export/frame_encoding.h"
+#include "host_api/host_ops.h"
 #include "res/dialog_ids.h"
 #include "util/center_window.h"
 #include "util/format_text.h"
@@ -20,17 +19,13 @@ constexpr int kNumberUnits = 256;
 constexpr int kEditUnits = 256;
 constexpr int kDefaultSkinSize = 256;
 
-HostScene* SceneOf(void* context) { return static_cast<HostScene*>(context); }
-
-// The animations the scene lists: none when the list is absent.
-int AnimationCount(const HostScene* scene) {
-    return scene->animations.items != nullptr && scene->animations.count > 0 ? scene->animations.count : 0;
-}
+ExportDialogContext& ContextOf(void* context) { return *static_cast<ExportDialogContext*>(context); }
 
 // The animation the settings select, or null when it is not in the list.
-HostAnimation* SelectedAnimation(HostScene* scene) {
-    const int index = CurrentExportSettings()->selectedAnimation;
-    return index >= 0 && index < AnimationCount(scene) ? &scene->animations.items[index] : nullptr;
+HostAnimation* SelectedAnimation(const ExportDialogContext& context) {
+    const int index = context.settings->selectedAnimation;
+    HostScene* scene = context.scene;
+    return index >= 0 && index < ListCount(scene->animations) ? &scene->animations.items[index] : nullptr;
 }
 
 void SetNumber(WindowHandle dialog, int controlId, const char16_t* format, int value) {
@@ -42,11 +37,12 @@ void SetNumber(WindowHandle dialog, int controlId, const char16_t* format, int v
 bool IsBlank(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
-void RenameSelected(WindowHandle dialog, HostScene* scene) {
+void RenameSelected(WindowHandle dialog, ExportDialogContext& context) {
     const int current = PlatformListCurrent(dialog, IDC_ANIMATION_LIST);
-    CurrentExportSettings()->selectedAnimation = current >= 0 && current < AnimationCount(scene) ? current : 0;
-    PlatformRunDialog(RegistrationInstance(), IDD_RENAME, dialog, RenameDialog, scene);
-    FillExportDialog(dialog, scene);
+    const int animations = ListCount(context.scene->animations);
+    context.settings->selectedAnimation = current >= 0 && current < animations ? current : 0;
+    PlatformRunDialog(context.renameInstance, IDD_RENAME, dialog, RenameDialog, &context);
+    FillExportDialog(dialog, context.scene, *context.settings);
 }
 
 }  // namespace
@@ -93,30 +89,30 @@ void SkinDirectoryFromText(const char16_t* text, char16_t* out) {
     out[n] = 0;
 }
 
-void ReadSkinDirectory(WindowHandle dialog) {
+void ReadSkinDirectory(WindowHandle dialog, ExportSettings* settings) {
     char16_t text[kEditUnits];
     PlatformGetControlText(dialog, IDC_SKIN_DIRECTORY, text, kEditUnits);
-    SkinDirectoryFromText(text, CurrentExportSettings()->localSkinDirectory);
+    SkinDirectoryFromText(text, settings->localSkinDirectory);
 }
 
-void ReadSkinSize(WindowHandle dialog) {
+void ReadSkinSize(WindowHandle dialog, ExportSettings* settings) {
     char16_t text[kEditUnits];
     PlatformGetControlText(dialog, IDC_SKIN_WIDTH, text, kEditUnits);
-    CurrentExportSettings()->skinWidth = SkinSizeFromText(text);
+    settings->skinWidth = SkinSizeFromText(text);
     PlatformGetControlText(dialog, IDC_SKIN_HEIGHT, text, kEditUnits);
-    CurrentExportSettings()->skinHeight = SkinSizeFromText(text);
+    settings->skinHeight = SkinSizeFromText(text);
 }
 
-void TakeSkinSizeFromImage(HostScene* scene) {
+void TakeSkinSizeFromImage(HostScene* scene, ExportSettings* settings) {
     if (scene == nullptr || scene->materials.items == nullptr) {
         return;
     }
     for (int i = 0; i < scene->materials.count; ++i) {
-        HostTextureLayer* layer = TextureLayer(&scene->materials.items[i], 0);
-        if (layer == nullptr || layer->kind != 1) {
+        HostTextureLayer* layer = TextureLayer(&scene->materials.items[i], kFirstTextureLayer);
+        if (layer == nullptr || layer->kind != kTextureLayerImageFile) {
             continue;
         }
-        HostImage* image = LoadImage(scene, &layer->path, 1);
+        HostImage* image = LoadImage(scene, &layer->path, kLoadImageFlag);
         if (image == nullptr) {
             continue;
         }
@@ -124,8 +120,8 @@ void TakeSkinSizeFromImage(HostScene* scene) {
         const int height = image->height;
         ReleaseImage(scene, image);
         if (width > 0 && height > 0) {
-            CurrentExportSettings()->skinWidth = width;
-            CurrentExportSettings()->skinHeight = height;
+            settings->skinWidth = width;
+            settings->skinHeight = height;
         }
         return;
     }
@@ -135,7 +131,7 @@ void ShortenAnimationNames(HostScene* scene, int limit) {
     if (scene == nullptr || limit < 0) {
         return;
     }
-    for (int a = 0; a < AnimationCount(scene); ++a) {
+    for (int a = 0; a < ListCount(scene->animations); ++a) {
         TextPair& name = scene->animations.items[a].name;
         const std::size_t length = strnlen(name.narrow, kTextPairUnits - 1);
         if (length <= static_cast<std::size_t>(limit)) {
@@ -147,16 +143,15 @@ void ShortenAnimationNames(HostScene* scene, int limit) {
     }
 }
 
-void FillExportDialog(WindowHandle dialog, HostScene* scene) {
-    const ExportSettings& settings = *CurrentExportSettings();
+void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSettings& settings) {
     PlatformSetControlText(dialog, IDC_SKIN_DIRECTORY, settings.localSkinDirectory);
     SetNumber(dialog, IDC_SKIN_WIDTH, u"%d", settings.skinWidth);
     SetNumber(dialog, IDC_SKIN_HEIGHT, u"%d", settings.skinHeight);
-    SetNumber(dialog, IDC_ANIMATION_COUNT, u"%d", AnimationCount(scene));
+    SetNumber(dialog, IDC_ANIMATION_COUNT, u"%d", ListCount(scene->animations));
     const bool animated = scene->animations.items != nullptr;
     SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", settings.totalFrames);
     PlatformListReset(dialog, IDC_ANIMATION_LIST);
-    for (int a = 0; a < AnimationCount(scene); ++a) {
+    for (int a = 0; a < ListCount(scene->animations); ++a) {
         HostAnimation& animation = scene->animations.items[a];
         char16_t name[kTextPairUnits];
         U16Copy(name, kTextPairUnits, animation.name.wide);
@@ -168,22 +163,23 @@ void FillExportDialog(WindowHandle dialog, HostScene* scene) {
 }
 
 int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
-    HostScene* scene = SceneOf(context);
-    ExportSettings& settings = *CurrentExportSettings();
+    ExportDialogContext& dialogContext = ContextOf(context);
+    HostScene* scene = dialogContext.scene;
+    ExportSettings& settings = *dialogContext.settings;
     if (event == kDialogInit) {
         const std::int64_t total = ExportFrameTotal(scene);
         settings.totalFrames = total > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(total);
-        TakeSkinSizeFromImage(scene);
+        TakeSkinSizeFromImage(scene, &settings);
         ShortenAnimationNames(scene, maxAnimationNameLength);
         settings.selectedAnimation = 0;
-        FillExportDialog(dialog, scene);
+        FillExportDialog(dialog, scene, settings);
         CenterWindow(dialog, PlatformDesktopWindow());
         return 1;
     }
     switch (commandId) {
         case IDC_OK:
-            ReadSkinDirectory(dialog);
-            ReadSkinSize(dialog);
+            ReadSkinDirectory(dialog, &settings);
+            ReadSkinSize(dialog, &settings);
             PlatformEndDialog(dialog, 1);
             return 1;
         case IDC_CANCEL:
@@ -194,7 +190,7 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
                 PlatformMessageBox(PlatformFocusWindow(), u"No animations found.", u"Error", kIconInformation,
                                    kButtonsOk);
             } else {
-                RenameSelected(dialog, scene);
+                RenameSelected(dialog, dialogContext);
             }
             return 1;
         default:
@@ -203,9 +199,9 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
 }
 
 int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
-    HostScene* scene = SceneOf(context);
+    const ExportDialogContext& rename = ContextOf(context);
     if (event == kDialogInit) {
-        if (HostAnimation* animation = SelectedAnimation(scene)) {
+        if (HostAnimation* animation = SelectedAnimation(rename)) {
             char16_t name[kTextPairUnits];
             U16Copy(name, kTextPairUnits, animation->name.wide);
             PlatformSetControlText(dialog, IDC_NEW_NAME, name);
@@ -222,7 +218,7 @@ int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
                                kIconError, kButtonsOk);
             return 1;
         }
-        if (HostAnimation* animation = SelectedAnimation(scene)) {
+        if (HostAnimation* animation = SelectedAnimation(rename)) {
             TextPairFromWide(&animation->name, name);
         }
         PlatformEndDialog(dialog, 1);

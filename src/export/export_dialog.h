@@ -2,28 +2,34 @@
 // counts) and the rename dialog it opens for one animation.
 #pragma once
 
+#include "export/export_settings.h"
+#include "host_api/host_records.h"
 #include "platform/platform.h"
-#include "plugin/host_records.h"
 
-// Both dialogs work on the scene given as their context.
+// What both dialogs work on, handed to them as their context.
+struct ExportDialogContext {
+    HostScene* scene;
+    ExportSettings* settings;  // filled by the export dialog
+    void* renameInstance;      // the module instance the rename dialog's template is loaded from
+};
 
 // The export dialog's procedure: OK stores the directory and the skin size
 // and ends it with 1, Cancel ends it with 2, Rename opens the rename dialog.
-int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* scene);
+int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context);
 // The rename dialog's procedure: OK stores a name of 1 to 11 characters into
 // the selected animation and ends it with 1, Cancel ends it with 2.
-int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* scene);
+int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context);
 
 // Shows the settings, the animation count, the total frame count and one list
 // entry per animation, and selects the chosen animation.
-void FillExportDialog(WindowHandle dialog, HostScene* scene);
+void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSettings& settings);
 // Reads the width and height edits into the settings.
-void ReadSkinSize(WindowHandle dialog);
+void ReadSkinSize(WindowHandle dialog, ExportSettings* settings);
 // Reads the skin directory edit into the settings.
-void ReadSkinDirectory(WindowHandle dialog);
+void ReadSkinDirectory(WindowHandle dialog, ExportSettings* settings);
 // The skin size of the first material whose image loads, when both sides are
 // above 0; otherwise the settings keep their size.
-void TakeSkinSizeFromImage(HostScene* scene);
+void TakeSkinSizeFromImage(HostScene* scene, ExportSettings* settings);
 // Cuts every animation name longer than `limit` bytes to its first `limit`
 // bytes (whole characters only) and rebuilds its UTF-16 form from them.
 void ShortenAnimationNames(HostScene* scene, int limit);

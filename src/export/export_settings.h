@@ -1,5 +1,6 @@
-// The choices of the export dialog, kept for the life of the loaded library
-// and never saved. The dialog fills them; the writer reads them.
+// The choices of the export dialog. The plug-in keeps one record for the life
+// of the loaded library and never saves it; the dialog fills it and the
+// writer reads it.
 #pragma once
 
 #include <cstdint>
@@ -19,9 +20,17 @@ struct ExportSettings {
     std::int32_t selectedAnimation;                        // list selection of the dialog
 };
 
-// The plug-in's single settings record, at its defaults until changed.
-ExportSettings* CurrentExportSettings();
+inline constexpr char16_t kDefaultSkinDirectory[] = u"models/weapons2/";
+static_assert(sizeof(kDefaultSkinDirectory) / sizeof(char16_t) <= kLocalSkinDirectoryUnits);
 
-// Puts every setting back to its default: skin 256 x 256, the directory
+// Every setting at its default: skin 256 x 256, the directory
 // "models/weapons2/", no frames, animation 0.
-void ResetExportSettings();
+constexpr ExportSettings DefaultExportSettings() {
+    ExportSettings settings{};
+    settings.skinWidth = 256;
+    settings.skinHeight = 256;
+    for (int i = 0; kDefaultSkinDirectory[i] != 0; ++i) {
+        settings.localSkinDirectory[i] = kDefaultSkinDirectory[i];
+    }
+    return settings;
+}

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // Room for the target's folder and a temporary name.
 inline constexpr int kExportTemporaryUnits = kTextPairUnits + 32;

@@ -21,11 +21,11 @@ void FrameNameToWide(const char* name, char16_t* out, int capacity) {
 
 }  // namespace
 
-int FillImportDialog(WindowHandle dialog) {
+int FillImportDialog(WindowHandle dialog, const Md2Model& loaded) {
     if (!PlatformHasControl(dialog, IDC_FRAME_LIST) || !PlatformHasControl(dialog, IDC_SKIN_LIST)) {
         return 0;
     }
-    const Md2Model* model = CurrentMd2Model();
+    const Md2Model* model = &loaded;
     PlatformListReset(dialog, IDC_FRAME_LIST);
     for (int i = 0; i < model->frameCount; ++i) {
         char16_t name[kTextPairUnits];
@@ -44,7 +44,7 @@ int FillImportDialog(WindowHandle dialog) {
     return 1;
 }
 
-void ReadFrameChoice(WindowHandle dialog) {
+void ReadFrameChoice(WindowHandle dialog, Md2Model* model) {
     int count = PlatformListCount(dialog, IDC_FRAME_LIST);
     int chosen = 0;
     for (int i = 0; i < count; ++i) {
@@ -53,18 +53,19 @@ void ReadFrameChoice(WindowHandle dialog) {
             break;
         }
     }
-    CurrentMd2Model()->selectedFrame = chosen;
+    model->selectedFrame = chosen;
 }
 
-int ImportDialogProcedure(WindowHandle dialog, DialogEvent event, int commandId, void*) {
+int ImportDialogProcedure(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
+    Md2Model* model = static_cast<Md2Model*>(context);
     if (event == kDialogInit) {
-        CurrentMd2Model()->selectedFrame = 0;
-        FillImportDialog(dialog);
+        model->selectedFrame = 0;
+        FillImportDialog(dialog, *model);
         CenterWindow(dialog, PlatformDesktopWindow());
         return 1;
     }
     if (commandId == IDC_OK) {
-        ReadFrameChoice(dialog);
+        ReadFrameChoice(dialog, model);
         PlatformEndDialog(dialog, 1);
         return 1;
     }

@@ -2,11 +2,13 @@
 // the frame to build.
 #pragma once
 
+#include "md2/md2_model.h"
 #include "platform/platform.h"
 
 // Fills both lists and both counts from the model; 0 if a list is missing.
-int FillImportDialog(WindowHandle dialog);
+int FillImportDialog(WindowHandle dialog, const Md2Model& model);
 // Stores the first selected frame (0 when none is) as the model's choice.
-void ReadFrameChoice(WindowHandle dialog);
-// The dialog's procedure: Import ends it with 1, Cancel with 0.
+void ReadFrameChoice(WindowHandle dialog, Md2Model* model);
+// The dialog's procedure, on the model given as its context: Import ends it
+// with 1, Cancel with 0.
 int ImportDialogProcedure(WindowHandle dialog, DialogEvent event, int commandId, void* context);

@@ -1,22 +1,31 @@
 #include "import/import_options.h"
 
+#include "host_api/host_ops.h"
+#include "host_api/host_requests.h"
 #include "import/import_dialog.h"
 #include "import/scene_builder.h"
-#include "md2/md2_model.h"
-#include "plugin/host_ops.h"
 #include "res/dialog_ids.h"
 
-int ImportOptions(HostScene* scene, void* instance) {
+namespace {
+
+int Import(HostScene* scene, void* instance, Md2Model* model) {
     if (scene == nullptr || instance == nullptr) {
-        ReleaseMd2Model();
-        return 0;
+        return kAnswerFailed;
     }
-    int ended = PlatformRunDialog(instance, IDD_IMPORT, GetParentWindow(scene), ImportDialogProcedure, nullptr);
-    if (ended == 0 || ended == 2 || ended == -1) {
-        ReleaseMd2Model();
-        return 2;
+    const int ended = PlatformRunDialog(instance, IDD_IMPORT, GetParentWindow(scene), ImportDialogProcedure, model);
+    if (!DialogConfirmed(ended)) {
+        return kAnswerCancelled;
     }
-    int built = BuildImportedFrame(scene);
-    ReleaseMd2Model();
-    return built ? 1 : 0;
+    return BuildImportedFrame(scene, model) ? kAnswerDone : kAnswerFailed;
+}
+
+}  // namespace
+
+int ImportOptions(HostScene* scene, void* instance, Md2Model* model) {
+    if (model == nullptr) {
+        return kAnswerFailed;
+    }
+    const int answer = Import(scene, instance, model);
+    ReleaseMd2Model(model);
+    return answer;
 }

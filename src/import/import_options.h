@@ -1,7 +1,9 @@
 // The import-options request: the frame chooser and the scene build.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
+#include "md2/md2_model.h"
 
-// 1 built, 2 cancelled, 0 failed.
-int ImportOptions(HostScene* scene, void* instance);
+// Shows the import dialog for the loaded model and builds the chosen frame;
+// releases the model on every outcome. 1 built, 2 cancelled, 0 failed.
+int ImportOptions(HostScene* scene, void* instance, Md2Model* model);

@@ -1,9 +1,9 @@
 #include "import/scene_builder.h"
 
-#include "geom/axis_conversion.h"
+#include "scene/axis_conversion.h"
 #include "md2/md2_model.h"
 #include "platform/platform.h"
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 #include "util/path.h"
 #include "util/text.h"
 
@@ -36,10 +36,10 @@ int AddSkinMaterials(HostScene* scene, const Md2Model& model) {
         char16_t imagePath[kTextPairUnits];
         U16Copy(imagePath, kTextPairUnits, skinDirectory);
         U16Copy(imagePath + directoryLength, kTextPairUnits - directoryLength, skin);
-        HostTextureLayer* layer = OpenTextureLayer(material, 0, 1);
+        HostTextureLayer* layer = OpenTextureLayer(material, kFirstTextureLayer, kOpenLayerCreate);
         if (layer != nullptr && imagePath[0] != 0) {
             TextPairFromWide(&layer->path, imagePath);
-            layer->flags |= 1;
+            layer->flags |= kTextureLayerImported;
         }
     }
     return 1;
@@ -104,8 +104,11 @@ int FillFace(HostScene* scene, HostFace& face, Md2Triangle& triangle, const Md2F
 
 }  // namespace
 
-int BuildImportedFrame(HostScene* scene) {
-    Md2Model& model = *CurrentMd2Model();
+int BuildImportedFrame(HostScene* scene, const Md2Model* loaded) {
+    if (loaded == nullptr) {
+        return 0;
+    }
+    const Md2Model& model = *loaded;
     if (scene == nullptr || model.frameCount <= 0 || model.selectedFrame < 0 ||
         model.selectedFrame >= model.frameCount) {
         return 0;
@@ -120,7 +123,7 @@ int BuildImportedFrame(HostScene* scene) {
 
     TextPair groupName;
     TextPairFromNarrow(&groupName, frame.name);
-    if (AddGroup(scene, &groupName, -1) == nullptr) {
+    if (AddGroup(scene, &groupName, kNewGroupNoParent) == nullptr) {
         return 0;
     }
     HostMesh* mesh = NewestMesh(scene);
@@ -134,7 +137,7 @@ int BuildImportedFrame(HostScene* scene) {
             return 0;
         }
     }
-    PostImport(scene, 1);
-    ConvertSceneAxes(scene, 1);
+    PostImport(scene, kHostNotify);
+    ConvertSceneAxes(scene, kToHostAxes);
     return 1;
 }

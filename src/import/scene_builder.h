@@ -1,8 +1,9 @@
-// Building the chosen frame of the loaded model into the host's scene.
+// Building the chosen frame of a loaded model into the host's scene.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
+#include "md2/md2_model.h"
 
 // 1 when the frame was built, 0 on any failure; what was added before a
 // failure stays in the scene. Does not release the model.
-int BuildImportedFrame(HostScene* scene);
+int BuildImportedFrame(HostScene* scene, const Md2Model* model);

@@ -2,7 +2,8 @@
 //
 // Everything in the file is little-endian; the records below hold the values
 // in the machine's own form. Bytes become records only through the Decode
-// functions here, at the boundary where the reader takes them from the file.
+// functions here, and records become bytes through the Encode functions of
+// md2/md2_sections.h.
 #pragma once
 
 #include <bit>
@@ -81,6 +82,22 @@ inline std::int16_t LoadI16LE(const std::uint8_t* p) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | p[1] << 8));
 }
 inline float LoadF32LE(const std::uint8_t* p) { return std::bit_cast<float>(LoadU32LE(p)); }
+
+// --- Little-endian encoding --------------------------------------------------
+
+inline void StoreU32LE(std::uint8_t* p, std::uint32_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
+    p[2] = static_cast<std::uint8_t>(value >> 16);
+    p[3] = static_cast<std::uint8_t>(value >> 24);
+}
+inline void StoreI32LE(std::uint8_t* p, std::int32_t value) { StoreU32LE(p, static_cast<std::uint32_t>(value)); }
+inline void StoreI16LE(std::uint8_t* p, std::int16_t value) {
+    const auto bits = static_cast<std::uint16_t>(value);
+    p[0] = static_cast<std::uint8_t>(bits);
+    p[1] = static_cast<std::uint8_t>(bits >> 8);
+}
+inline void StoreF32LE(std::uint8_t* p, float value) { StoreU32LE(p, std::bit_cast<std::uint32_t>(value)); }
 
 // Each Decode function takes exactly the record's byte size from `bytes`.
 Md2Header DecodeMd2Header(const std::uint8_t* bytes);

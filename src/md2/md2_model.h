@@ -2,7 +2,7 @@
 #pragma once
 
 #include "md2/md2_format.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"  // kTextPairUnits
 
 struct Md2Position {
     float x;
@@ -46,9 +46,6 @@ struct Md2Model {
     int selectedFrame;                    // the frame to build, 0 by default
 };
 
-// The plug-in's single model; empty while nothing is loaded.
-Md2Model* CurrentMd2Model();
-
 // Frees every array of the model and resets all its fields to zero. Safe on
 // an empty model.
-void ReleaseMd2Model();
+void ReleaseMd2Model(Md2Model* model);

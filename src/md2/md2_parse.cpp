@@ -5,7 +5,7 @@
 
 #include "md2/md2_format.h"
 #include "md2/md2_model.h"
-#include "md2/md2_reader.h"
+#include "md2/md2_parse.h"
 #include "util/path.h"
 #include "util/text.h"
 
@@ -202,7 +202,7 @@ bool DecodeFrames(ReadCursor* cursor, const Md2Header& header, Md2Model* model) 
                          });
 }
 
-int DecodeModel(ReadCursor* cursor, HostScene* scene, Md2Model* model) {
+int DecodeModel(ReadCursor* cursor, TextPair* errorText, Md2Model* model) {
     const std::uint8_t* headerBytes = CursorRead(cursor, kMd2HeaderBytes);
     if (headerBytes == nullptr) {
         return 0;
@@ -212,8 +212,8 @@ int DecodeModel(ReadCursor* cursor, HostScene* scene, Md2Model* model) {
         return 3;
     }
     if (header.num_frames == 0 || header.num_tris == 0 || header.num_st == 0) {
-        if (scene != nullptr) {
-            TextPairFromWide(&scene->errorText, kNoGeometryText);
+        if (errorText != nullptr) {
+            TextPairFromWide(errorText, kNoGeometryText);
         }
         return 0;
     }
@@ -227,21 +227,23 @@ int DecodeModel(ReadCursor* cursor, HostScene* scene, Md2Model* model) {
 
 }  // namespace
 
-int ParseMd2(ReadCursor* cursor, HostScene* scene) {
+int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText) {
+    if (model == nullptr) {
+        return 0;
+    }
     if (cursor == nullptr || cursor->data == nullptr) {
-        ReleaseMd2Model();
+        ReleaseMd2Model(model);
         return 0;
     }
     // Arrays of an earlier parse are dropped; the path of this read stays.
-    Md2Model* model = CurrentMd2Model();
     char16_t sourcePath[kTextPairUnits];
     U16Copy(sourcePath, kTextPairUnits, model->sourcePath);
-    ReleaseMd2Model();
+    ReleaseMd2Model(model);
     U16Copy(model->sourcePath, kTextPairUnits, sourcePath);
 
-    int result = DecodeModel(cursor, scene, model);
+    int result = DecodeModel(cursor, errorText, model);
     if (result != 1) {
-        ReleaseMd2Model();
+        ReleaseMd2Model(model);
     }
     return result;
 }

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <new>
 
-#include "md2/md2_model.h"
+#include "host_api/host_requests.h"
+#include "md2/md2_parse.h"
 #include "platform/platform.h"
 #include "util/text.h"
 
@@ -17,24 +18,17 @@ constexpr char16_t kCannotOpenText[] = u"Could not open file for reading.";
 // that the format treats as signed.
 constexpr long kLargestFileBytes = 0x7FFFFFFF;
 
-// The file's bytes, held only for the length of a read request.
-std::uint8_t* gFileBytes = nullptr;
-ReadCursor gCursor = {};
+// The whole file in memory, for the length of one read request.
+struct FileBytes {
+    std::uint8_t* bytes;
+    std::uint32_t length;
+};
 
-void ReleaseFileBuffer() {
-    delete[] gFileBytes;
-    gFileBytes = nullptr;
-    gCursor = ReadCursor{};
-}
-
-struct ReleaseFileBufferAtUnload {
-    ~ReleaseFileBufferAtUnload() { ReleaseFileBuffer(); }
-} gReleaseFileBufferAtUnload;
-
-// Reads the whole file into gFileBytes and points the cursor at it. Fails
-// when the length cannot be taken, is 2 GiB or more, memory runs out, fewer
-// bytes arrive than the length promised, or more are left after them.
-bool ReadWholeFile(std::FILE* file) {
+// Reads the whole file. Fails when the length cannot be taken, is 2 GiB or
+// more, memory runs out, fewer bytes arrive than the length promised, or more
+// are left after them.
+bool ReadWholeFile(std::FILE* file, FileBytes* out) {
+    *out = FileBytes{};
     if (std::fseek(file, 0, SEEK_END) != 0) {
         return false;
     }
@@ -42,27 +36,26 @@ bool ReadWholeFile(std::FILE* file) {
     if (end < 0 || end > kLargestFileBytes || std::fseek(file, 0, SEEK_SET) != 0) {
         return false;
     }
-    std::uint32_t length = static_cast<std::uint32_t>(end);
-    gFileBytes = new (std::nothrow) std::uint8_t[length == 0 ? 1 : length]();
-    if (gFileBytes == nullptr) {
+    const std::uint32_t length = static_cast<std::uint32_t>(end);
+    std::uint8_t* bytes = new (std::nothrow) std::uint8_t[length == 0 ? 1 : length]();
+    if (bytes == nullptr) {
         return false;
     }
-    if (std::fread(gFileBytes, 1, length, file) != length || std::fgetc(file) != EOF) {
-        ReleaseFileBuffer();
+    if (std::fread(bytes, 1, length, file) != length || std::fgetc(file) != EOF) {
+        delete[] bytes;
         return false;
     }
-    gCursor = ReadCursor{gFileBytes, 0, length};
+    *out = FileBytes{bytes, length};
     return true;
 }
 
 }  // namespace
 
-int LoadMd2File(HostScene* scene) {
-    if (scene == nullptr) {
-        return 0;
+int LoadMd2File(HostScene* scene, Md2Model* model) {
+    if (scene == nullptr || model == nullptr) {
+        return kAnswerFailed;
     }
-    ReleaseMd2Model();
-    ReleaseFileBuffer();
+    ReleaseMd2Model(model);
 
     // The host's path, terminated within its pair whatever the host left there.
     char16_t path[kTextPairUnits];
@@ -70,19 +63,21 @@ int LoadMd2File(HostScene* scene) {
     std::FILE* file = PlatformOpenFile(path, "rb");
     if (file == nullptr) {
         TextPairFromWide(&scene->errorText, kCannotOpenText);
-        return 0;
+        return kAnswerFailed;
     }
-    bool read = ReadWholeFile(file);
+    FileBytes contents{};
+    const bool read = ReadWholeFile(file, &contents);
     std::fclose(file);
     if (!read) {
-        return 0;
+        return kAnswerFailed;
     }
-    U16Copy(CurrentMd2Model()->sourcePath, kTextPairUnits, path);
+    U16Copy(model->sourcePath, kTextPairUnits, path);
 
-    int result = ParseMd2(&gCursor, scene);
-    ReleaseFileBuffer();
-    if (result != 1) {
-        ReleaseMd2Model();
+    ReadCursor cursor{contents.bytes, 0, contents.length};
+    const int result = ParseMd2(&cursor, model, &scene->errorText);
+    delete[] contents.bytes;
+    if (result != kAnswerDone) {
+        ReleaseMd2Model(model);
     }
     return result;
 }

@@ -145,21 +145,21 @@ Int4 GridCells(Float4 x, Float4 y, Float4 z) {
     const Float4 ay = Abs4(y);
     const Float4 az = Abs4(z);
     const Int4 yOverX = ay > ax;
-    const Float4 xyMax = yOverX ? ay : ax;
+    const Float4 xyMax = Select4(yOverX, ay, ax);
     const Int4 zOverXY = az > xyMax;
-    const Int4 axis = zOverXY ? SplatInt4(2) : (yOverX ? SplatInt4(1) : SplatInt4(0));
-    const Float4 major = zOverXY ? az : xyMax;
+    const Int4 axis = Select4(zOverXY, SplatInt4(2), Select4(yOverX, SplatInt4(1), SplatInt4(0)));
+    const Float4 major = Select4(zOverXY, az, xyMax);
     // The dominant component, and the next two in the order x, y, z, x, y.
-    const Float4 dominant = zOverXY ? z : (yOverX ? y : x);
-    const Float4 next = zOverXY ? x : (yOverX ? z : y);
-    const Float4 after = zOverXY ? y : (yOverX ? x : z);
-    const Int4 face = 2 * axis + (dominant < 0 ? SplatInt4(1) : SplatInt4(0));
+    const Float4 dominant = Select4(zOverXY, z, Select4(yOverX, y, x));
+    const Float4 next = Select4(zOverXY, x, Select4(yOverX, z, y));
+    const Float4 after = Select4(zOverXY, y, Select4(yOverX, x, z));
+    const Int4 face = 2 * axis + Select4(dominant < 0.0f, SplatInt4(1), SplatInt4(0));
     const Float4 inverse = Splat4(1.0f) / major;
     auto index = [](Float4 t) {
         // t lies within -1.01 to 1.01, so the conversion is defined.
-        const Int4 i = __builtin_convertvector((t + 1.0f) * (0.5f * kGridSide), Int4);
-        const Int4 low = i < 0 ? SplatInt4(0) : i;
-        return low > kGridSide - 1 ? SplatInt4(kGridSide - 1) : low;
+        const Int4 i = ConvertToInt4((t + 1.0f) * (0.5f * kGridSide));
+        const Int4 low = Select4(i < 0, SplatInt4(0), i);
+        return Select4(low > kGridSide - 1, SplatInt4(kGridSide - 1), low);
     };
     return (face * kGridSide + index(after * inverse)) * kGridSide + index(next * inverse);
 }

@@ -144,8 +144,8 @@ void NormalIndices4(const Vector3* const lanes[4], const NormalGrid& grid, std::
         Int4 indices;
         const Float4 dot = slotDots(slot, &indices);
         const Int4 better = dot > bestDot;
-        best = better ? indices : best;
-        bestDot = better ? dot : bestDot;
+        best = Select4(better, indices, best);
+        bestDot = Select4(better, dot, bestDot);
     }
     // Dot products from 0.6 to 1 are within 1 radian without asking the arc cosine.
     if (AllLanes((bestDot >= 0.6f) & (bestDot <= 1.0f))) {

@@ -117,6 +117,13 @@ int PlatformRunDialog(void* instance, int templateId, WindowHandle owner, Dialog
                       void* context);
 void PlatformEndDialog(WindowHandle dialog, int code);
 
+// The code a dialog that could not be created answers.
+inline constexpr int kDialogNotCreated = -1;
+
+// True when a dialog's end code lets the request go on: not 0, not Cancel
+// (2, also sent by Escape and the close box) and not kDialogNotCreated.
+inline bool DialogConfirmed(int ended) { return ended != 0 && ended != 2 && ended != kDialogNotCreated; }
+
 // Controls by id. Texts are NUL-terminated UTF-16.
 int PlatformHasControl(WindowHandle dialog, int controlId);
 int PlatformSetControlText(WindowHandle dialog, int controlId, const char16_t* text);

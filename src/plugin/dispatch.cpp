@@ -1,4 +1,5 @@
-// Routing of the host's requests to the reader, the importer and the exporter.
+// Routing of the host's requests to the reader, the importer and the
+// exporter, each handed the state the host's protocol keeps between requests.
 #include "export/export_command.h"
 #include "import/import_options.h"
 #include "md2/md2_reader.h"
@@ -9,17 +10,17 @@ int PluginCallback(std::uint32_t request, HostScene* scene, void* instance, std:
     bool needsInstance = request == kRequestImportOptions || request == kRequestExportOptions;
     bool known = request == kRequestRead || request == kRequestWrite || needsInstance;
     if (!known || scene == nullptr || (needsInstance && instance == nullptr)) {
-        return 0;
+        return kAnswerFailed;
     }
     SetCurrentScene(scene);
     switch (request) {
         case kRequestRead:
-            return LoadMd2File(scene);
+            return LoadMd2File(scene, CurrentMd2Model());
         case kRequestWrite:
-            return WriteExportFile(scene);
+            return WriteExportFile(scene, CurrentExportSettings());
         case kRequestImportOptions:
-            return ImportOptions(scene, instance);
+            return ImportOptions(scene, instance, CurrentMd2Model());
         default:
-            return ExportOptions(scene, instance);
+            return ExportOptions(scene, instance, RegistrationInstance(), CurrentExportSettings());
     }
 }

@@ -4,22 +4,13 @@
 
 #include <cstdint>
 
-#include "plugin/host_records.h"
-
-inline constexpr std::uint32_t kMessageRegister = 0x10015;
-inline constexpr std::uint32_t kMessageVersionQuery = 0x10016;
-
-inline constexpr std::uint32_t kRequestRead = 0x10017;
-inline constexpr std::uint32_t kRequestWrite = 0x10018;
-inline constexpr std::uint32_t kRequestImportOptions = 0x1001E;
-inline constexpr std::uint32_t kRequestExportOptions = 0x1001F;
+#include "host_api/host_records.h"
+#include "host_api/host_requests.h"
 
 inline constexpr int kPluginVersionNumber = 3605;
 
 // The plug-in's identity as registered with the host.
 inline constexpr std::uint32_t kPluginIdentifier[4] = {0x04AD1457u, 0x4A02B3F0u, 0xCF7F7499u, 0x5EBBD2B4u};
-inline constexpr std::int32_t kRegistrationWord24 = 3;
-inline constexpr std::int32_t kRegistrationWord28 = 6;
 inline constexpr char16_t kPluginDescription[] = u"Quake 2 MD2 Importer/Exporter\r\n";
 inline constexpr char16_t kPluginVersionText[] = u"3.50.30";
 inline constexpr char16_t kPluginFileFilter[] = u"Quake 2 files (*.md2)";

@@ -4,6 +4,13 @@ namespace {
 
 void* registrationInstance = nullptr;
 HostScene* currentScene = nullptr;
+constinit ExportSettings exportSettings = DefaultExportSettings();
+
+// Whatever the model still holds when the library unloads is released then.
+struct LoadedModel {
+    Md2Model model;
+    ~LoadedModel() { ReleaseMd2Model(&model); }
+} loadedModel;
 
 }  // namespace
 
@@ -12,3 +19,8 @@ void SetRegistrationInstance(void* instance) { registrationInstance = instance; 
 
 HostScene* CurrentScene() { return currentScene; }
 void SetCurrentScene(HostScene* scene) { currentScene = scene; }
+
+Md2Model* CurrentMd2Model() { return &loadedModel.model; }
+
+ExportSettings* CurrentExportSettings() { return &exportSettings; }
+void ResetExportSettings() { exportSettings = DefaultExportSettings(); }

@@ -1,5 +1,5 @@
 // Registration with the host and the version query.
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 #include "plugin/plugin_entry.h"
 #include "plugin/plugin_state.h"
 #include "util/text.h"
@@ -14,8 +14,8 @@ int Register(HostRegistration* registration, void* instance) {
     for (int i = 0; i < 4; ++i) {
         registration->identifier[i] = kPluginIdentifier[i];
     }
-    registration->word24 = kRegistrationWord24;
-    registration->word28 = kRegistrationWord28;
+    registration->fixedWords[0] = kRegistrationFixedWords[0];
+    registration->fixedWords[1] = kRegistrationFixedWords[1];
     registration->callback = reinterpret_cast<void*>(&PluginCallback);
     TextPairFromWide(&registration->description, kPluginDescription);
     TextPairFromWide(&registration->version, kPluginVersionText);

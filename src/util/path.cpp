@@ -3,7 +3,7 @@
 #include <cstddef>
 
 #include "platform/platform.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 namespace {
 

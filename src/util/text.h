@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // Length of a NUL-terminated UTF-16 text, looking at no more than `limit`
 // units (the whole text when it has no terminator within them).

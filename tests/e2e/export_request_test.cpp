@@ -10,9 +10,9 @@
 #include <fstream>
 
 #include "anim/frame_sampling.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
-#include "geom/axis_conversion.h"
+#include "anim/pose_state.h"
+#include "scene/axis_conversion.h"
 #include "host/call_log.h"
 #include "host/demo_scene.h"
 #include "host/dialog_user.h"
@@ -615,10 +615,9 @@ TEST_F(ExportRequest, DemoSceneFramesDecodeToThePosesWithinOneStep) {
     RefScene* reference = BuildDemoScene(TestTempDir("ExportRequest-demo-reference"));
     ASSERT_NE(reference, nullptr);
     HostScene* host = RefSceneHost(reference);
-    ConvertSceneAxes(host, 0);
-    ASSERT_TRUE(AllocBonePoses(host));
-    ASSERT_TRUE(AllocPosedVertices(host));
-    InitBindPose();
+    ConvertSceneAxes(host, kToModelAxes);
+    PoseState pose_{};
+    ASSERT_TRUE(StartPose(&pose_, host));
     int f = 0;
     float largestMiss = 0;
     for (int a = 0; a < host->animations.count; ++a) {
@@ -626,10 +625,10 @@ TEST_F(ExportRequest, DemoSceneFramesDecodeToThePosesWithinOneStep) {
         const float step = AnimationSampleStep(animation);
         const std::string stem = a == 0 ? "sway" : "twisting_ar";
         for (int i = 0; i < AnimationFrameCount(animation); ++i, ++f) {
-            EvaluatePose(host, animation, AnimationSampleTime(step, i));
+            EvaluatePose(&pose_, host, animation, AnimationSampleTime(step, i));
             EXPECT_EQ(written.frames[static_cast<std::size_t>(f)].name, stem + std::to_string(i));
-            for (int v = 0; v < posedVertices.count; ++v) {
-                const Vector3& posed = posedVertices.items[v].position;
+            for (int v = 0; v < pose_.posedVertices.count; ++v) {
+                const Vector3& posed = pose_.posedVertices.items[v].position;
                 const float want[3] = {posed.x, posed.y, posed.z};
                 const std::array<float, 3> got = written.Decoded(f, v);
                 for (int k = 0; k < 3; ++k) {
@@ -645,8 +644,7 @@ TEST_F(ExportRequest, DemoSceneFramesDecodeToThePosesWithinOneStep) {
     }
     EXPECT_EQ(f, 27);
     EXPECT_GT(largestMiss, 0.5f);  // the poses are not trivially on the grid
-    FreeBonePoses();
-    FreePosedVertices();
+    ReleasePose(&pose_);
     RefSceneDestroy(reference);
 }
 

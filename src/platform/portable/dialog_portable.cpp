@@ -23,7 +23,7 @@
 #include "platform/portable/dialog_templates.h"
 #include "platform/portable/portable_window.h"
 #include "platform/portable/utf8.h"
-#include "util/transcript_field.h"
+#include "platform/transcript_field.h"
 
 namespace {
 

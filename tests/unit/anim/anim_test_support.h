@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "anim/pose_state.h"
 #include "host/ref_scene.h"
 
 namespace animtest {
@@ -36,8 +36,7 @@ class AnimSceneTest : public ::testing::Test {
 protected:
     void SetUp() override { scene_ = RefSceneCreate(); }
     void TearDown() override {
-        FreeBonePoses();
-        FreePosedVertices();
+        ReleasePose(&pose_);
         RefSceneDestroy(scene_);
     }
     // Swaps in a scene built elsewhere (for example by the rig builder).
@@ -49,14 +48,15 @@ protected:
     HostAnimation* Animation(int index) { return &Host()->animations.items[index]; }
     // Both working arrays, then the bind pose.
     void Prepare() {
-        AllocBonePoses(Host());
-        ASSERT_TRUE(AllocPosedVertices(Host()));
-        InitBindPose();
+        AllocBonePoses(&pose_, Host());
+        ASSERT_TRUE(AllocPosedVertices(&pose_, Host()));
+        InitBindPose(&pose_);
     }
-    const Vector3& Posed(int vertex) { return posedVertices.items[vertex].position; }
-    const Vector3& PosedNormal(int vertex) { return posedVertices.items[vertex].normal; }
+    const Vector3& Posed(int vertex) { return pose_.posedVertices.items[vertex].position; }
+    const Vector3& PosedNormal(int vertex) { return pose_.posedVertices.items[vertex].normal; }
 
     RefScene* scene_ = nullptr;
+    PoseState pose_{};
 };
 
 }  // namespace animtest

@@ -20,9 +20,9 @@ protected:
         RefAddAnimation(scene_, "walk", 30, 0, 3);
         RefSetTrack(scene_, 0, 0, {{0.5f, 1, 1, 1}, {1.5f, 3, -1, 1}, {2.5f, 3, -1, 5}}, {}, {});
         RefSetTrack(scene_, 0, 1, {}, {{0, 0, 0, 0, 1}, {1, 0, 0, 0.70710677f, 0.70710677f}}, {});
-        ASSERT_TRUE(AllocBonePoses(Host()));
+        ASSERT_TRUE(AllocBonePoses(&pose_, Host()));
     }
-    Vector3 Position(float t) { return SamplePosition(Animation(0), t, 0); }
+    Vector3 Position(float t) { return SamplePosition(pose_, Animation(0), t, 0); }
 };
 
 TEST_F(AnimKeySampling, KeyTimesAndTimesBetweenThem) {
@@ -35,23 +35,23 @@ TEST_F(AnimKeySampling, KeyTimesAndTimesBetweenThem) {
     ExpectVectorEq(Position(40), 3, -1, 5);
 
     // Rotations are slerped: halfway to the quarter turn is the eighth turn.
-    const Quaternion half = SampleRotation(Animation(0), 0.5f, 1);
+    const Quaternion half = SampleRotation(pose_, Animation(0), 0.5f, 1);
     EXPECT_NEAR(half.z, 0.38268343f, 1e-6f);
     EXPECT_NEAR(half.w, 0.92387953f, 1e-6f);
 }
 
 TEST_F(AnimKeySampling, MissingKeysTracksAndPosesGiveDefaults) {
     // A channel without keys in a keyed track.
-    ExpectVectorEq(SamplePosition(Animation(0), 0.7f, 1), 0, 0, 0);
-    ExpectVectorEq(SampleScale(Animation(0), 0.7f, 0), 1, 1, 1);
-    EXPECT_EQ(SampleRotation(Animation(0), 0.7f, 0).w, 1.0f);
+    ExpectVectorEq(SamplePosition(pose_, Animation(0), 0.7f, 1), 0, 0, 0);
+    ExpectVectorEq(SampleScale(pose_, Animation(0), 0.7f, 0), 1, 1, 1);
+    EXPECT_EQ(SampleRotation(pose_, Animation(0), 0.7f, 0).w, 1.0f);
     // No animation; bone indices outside the tracks on either side; an
     // animation without a track list.
-    ExpectVectorEq(SamplePosition(nullptr, 1, 0), 0, 0, 0);
-    ExpectVectorEq(SamplePosition(Animation(0), 1, 2), 0, 0, 0);
-    ExpectVectorEq(SamplePosition(Animation(0), 1, -1), 0, 0, 0);
+    ExpectVectorEq(SamplePosition(pose_, nullptr, 1, 0), 0, 0, 0);
+    ExpectVectorEq(SamplePosition(pose_, Animation(0), 1, 2), 0, 0, 0);
+    ExpectVectorEq(SamplePosition(pose_, Animation(0), 1, -1), 0, 0, 0);
     RefAddAnimation(scene_, "still", 30, 0, 1);
-    ExpectVectorEq(SampleScale(Animation(1), 1, 0), 1, 1, 1);
+    ExpectVectorEq(SampleScale(pose_, Animation(1), 1, 0), 1, 1, 1);
     // A negative key count, or a count without a key list, means no keys.
     HostBoneTrack& track = Animation(0)->tracks[0];
     track.positionKeyCount = -3;
@@ -60,8 +60,8 @@ TEST_F(AnimKeySampling, MissingKeysTracksAndPosesGiveDefaults) {
     track.positionKeys = nullptr;
     ExpectVectorEq(Position(1), 0, 0, 0);
     // Keys, but no bone poses.
-    FreeBonePoses();
-    EXPECT_EQ(SampleRotation(Animation(0), 0.5f, 1).w, 1.0f);
+    FreeBonePoses(&pose_);
+    EXPECT_EQ(SampleRotation(pose_, Animation(0), 0.5f, 1).w, 1.0f);
 }
 
 }  // namespace

@@ -47,9 +47,9 @@ TEST_F(AnimModelBounds, EmptyOrMissingInputs) {
     // Animated bounds without an animation list: all zeros.
     RefSetPresence(scene_, RefList::Vertices, RefPresence::Auto);
     RefAddVertex(scene_, 5, 5, 5);
-    ASSERT_TRUE(AllocPosedVertices(Host()));
+    ASSERT_TRUE(AllocPosedVertices(&pose_, Host()));
     bounds.max = {9, 9, 9};
-    AnimatedBounds(Host(), &bounds);
+    AnimatedBounds(&pose_, Host(), &bounds);
     ExpectVectorEq(bounds.max, 0, 0, 0);
 }
 
@@ -58,11 +58,11 @@ TEST_F(AnimModelBounds, AnimationsWithoutBonesAreBoundedLikeTheHostPositions) {
     RefAddVertex(scene_, -4, 0.5f, 8);
     RefAddAnimation(scene_, "a", 30, 0, 1);
     RefSetTrack(scene_, 0, 0, {{0, 100, 100, 100}}, {}, {});
-    EXPECT_FALSE(AllocBonePoses(Host()));
-    ASSERT_TRUE(AllocPosedVertices(Host()));
+    EXPECT_FALSE(AllocBonePoses(&pose_, Host()));
+    ASSERT_TRUE(AllocPosedVertices(&pose_, Host()));
     ModelBounds animated;
     ModelBounds still;
-    AnimatedBounds(Host(), &animated);
+    AnimatedBounds(&pose_, Host(), &animated);
     StaticBounds(Host(), &still);
     ExpectVectorEq(animated.min, still.min.x, still.min.y, still.min.z);
     ExpectVectorEq(animated.max, still.max.x, still.max.y, still.max.z);
@@ -80,11 +80,10 @@ TEST_F(AnimModelBounds, AnimatedBoundsCoverExactlyTheSampledFrames) {
     // 30 t, so y reaches -2, not -3.
     RefAddAnimation(scene_, "drop", 0, 0, 0.1f);
     RefSetTrack(scene_, 1, 0, {{0, 0, 0, 0}, {0.1f, 0, -3, 0}}, {}, {});
-    ASSERT_TRUE(AllocBonePoses(Host()));
-    ASSERT_TRUE(AllocPosedVertices(Host()));
+    ASSERT_TRUE(StartPose(&pose_, Host()));
 
     ModelBounds bounds;
-    AnimatedBounds(Host(), &bounds);
+    AnimatedBounds(&pose_, Host(), &bounds);
     EXPECT_EQ(bounds.min.x, 1.0f);
     EXPECT_NEAR(bounds.max.x, 1 + 29.0f / 30.0f, 1e-6f);
     EXPECT_NEAR(bounds.min.y, -2, 1e-5f);

@@ -30,9 +30,9 @@ TEST_F(AnimPoseEvaluation, SceneWithoutBonesKeepsHostPositionsAndNormals) {
     RefAddFace(scene_, RefAddGroup(scene_, "g"), {0, 1, 2});
     RefAddAnimation(scene_, "a", 30, 0, 1);
     RefSetTrack(scene_, 0, 0, {{0, 5, 5, 5}}, {}, {});
-    EXPECT_FALSE(AllocBonePoses(Host()));
+    EXPECT_FALSE(AllocBonePoses(&pose_, Host()));
     Prepare();
-    EvaluatePose(Host(), Animation(0), 0.5f);
+    EvaluatePose(&pose_, Host(), Animation(0), 0.5f);
     ExpectVectorEq(Posed(1), 1, 0, 0);
     ExpectVectorEq(Posed(2), 0, 1, 0);
     for (int v = 0; v < 3; ++v) ExpectVectorEq(PosedNormal(v), 1, 0, 0);  // not the face's (0, 0, 1)
@@ -55,7 +55,7 @@ TEST_F(AnimPoseEvaluation, RestPoseGivesHostPositionsTimesTheWeightSum) {
     RefSetVertexWeights(scene_, RefAddVertex(scene_, -3, 6, 1), {{1, 0.5f}});
     RefSetVertexWeights(scene_, RefAddVertex(scene_, 1, 1, -2), {{0, 1.0f}, {1, 1.0f}});
     Prepare();
-    EvaluatePose(Host(), nullptr, 0);
+    EvaluatePose(&pose_, Host(), nullptr, 0);
     ExpectVectorNear(Posed(0), 2, -1, 4);
     ExpectVectorNear(Posed(1), -1.5f, 3, 0.5f);  // half, measured from the origin
     ExpectVectorNear(Posed(2), 2, 2, -4);        // twice
@@ -63,8 +63,8 @@ TEST_F(AnimPoseEvaluation, RestPoseGivesHostPositionsTimesTheWeightSum) {
     // The generated large rig reproduces its mesh at rest as well.
     Use(BuildLargeRig({}));
     Prepare();
-    EvaluatePose(Host(), nullptr, 0);
-    for (int v = 0; v < posedVertices.count; ++v) {
+    EvaluatePose(&pose_, Host(), nullptr, 0);
+    for (int v = 0; v < pose_.posedVertices.count; ++v) {
         const Vector3 host = HostPosition(scene_, v);
         ASSERT_NEAR(Posed(v).x, host.x, 1e-4f) << v;
         ASSERT_NEAR(Posed(v).y, host.y, 1e-4f) << v;
@@ -85,7 +85,7 @@ TEST_F(AnimPoseEvaluation, KeysActInTheRestFrame) {
     RefAddAnimation(scene_, "a", 30, 0, 1);
     RefSetTrack(scene_, 0, 0, {{0, 1, 0, 0}}, {}, {});
     Prepare();
-    EvaluatePose(Host(), Animation(0), 0);
+    EvaluatePose(&pose_, Host(), Animation(0), 0);
     ExpectVectorNear(Posed(0), 5, 2, 0);
 }
 
@@ -98,7 +98,7 @@ TEST_F(AnimPoseEvaluation, WeightsWithoutAUsableBoneAreIgnored) {
     RefSetVertexWeights(scene_, mixed, {{99, 1.0f}, {kArmUpperBone, 1.0f}, {-1, 3.0f}});
     Prepare();
     // The lift turns the upper bone a quarter about the shoulder (1, 0, 0).
-    EvaluatePose(Host(), Animation(kArmLift), 0);
+    EvaluatePose(&pose_, Host(), Animation(kArmLift), 0);
     ExpectVectorEq(Posed(none), 7, 8, 9);
     ExpectVectorEq(Posed(none + 1), -7, 8, 9);
     ExpectVectorEq(Posed(none + 2), 7, -8, 9);
@@ -119,15 +119,15 @@ TEST_F(AnimPoseEvaluation, ParentRules) {
     RefSetTrack(scene_, 0, 3, {}, {}, {{0, 2, 2, 2}});
     Prepare();
     // Bone 0's worlds are its locals: bone 1's (10, 0, 0) never reaches it.
-    EXPECT_EQ(bonePoses.items[0].bindWorld.m[3], 0.0f);
-    EXPECT_EQ(bonePoses.items[0].bindWorld.m[7], 2.0f);
-    EvaluatePose(Host(), Animation(0), 0);
-    EXPECT_EQ(bonePoses.items[0].poseWorld.m[3], 0.0f);
-    EXPECT_EQ(bonePoses.items[0].poseWorld.m[11], 1.0f);
+    EXPECT_EQ(pose_.bonePoses.items[0].bindWorld.m[3], 0.0f);
+    EXPECT_EQ(pose_.bonePoses.items[0].bindWorld.m[7], 2.0f);
+    EvaluatePose(&pose_, Host(), Animation(0), 0);
+    EXPECT_EQ(pose_.bonePoses.items[0].poseWorld.m[3], 0.0f);
+    EXPECT_EQ(pose_.bonePoses.items[0].poseWorld.m[11], 1.0f);
     for (int b = 2; b <= 3; ++b) {
-        ExpectIdentity(bonePoses.items[b].bindWorld);
-        ExpectIdentity(bonePoses.items[b].inverseBindWorld);
-        ExpectIdentity(bonePoses.items[b].poseWorld);
+        ExpectIdentity(pose_.bonePoses.items[b].bindWorld);
+        ExpectIdentity(pose_.bonePoses.items[b].inverseBindWorld);
+        ExpectIdentity(pose_.bonePoses.items[b].poseWorld);
     }
     ExpectVectorEq(Posed(0), 4, 4, 4);
     ExpectVectorEq(Posed(1), -4, 4, 4);
@@ -139,7 +139,7 @@ TEST_F(AnimPoseEvaluation, SingularBindGivesIdentityInverse) {
     RefAddBone(scene_, flat);
     RefAddVertex(scene_, 1, 1, 1);
     Prepare();
-    ExpectIdentity(bonePoses.items[0].inverseBindWorld);
+    ExpectIdentity(pose_.bonePoses.items[0].inverseBindWorld);
 }
 
 // The arm of rig_builder.h: shoulder at (1, 0, 0), elbow at (3, 0, 0). A
@@ -152,7 +152,7 @@ protected:
         Use(BuildArmRig());
         Prepare();
     }
-    void Pose(int animation, float t) { EvaluatePose(Host(), Animation(animation), t); }
+    void Pose(int animation, float t) { EvaluatePose(&pose_, Host(), Animation(animation), t); }
 };
 
 TEST_F(AnimArmPoses, BendAtItsKeysAndBetween) {
@@ -205,7 +205,7 @@ TEST_F(AnimArmPoses, ReachAppliesTranslationThenRotationThenScale) {
     Pose(kArmReach, 1);
     ExpectVectorNear(Posed(kArmHandVertex), 4, 4, 0);
     // No animation afterwards: the rest pose again.
-    EvaluatePose(Host(), nullptr, 1);
+    EvaluatePose(&pose_, Host(), nullptr, 1);
     ExpectVectorNear(Posed(kArmHandVertex), 5, 0, 0);
 }
 

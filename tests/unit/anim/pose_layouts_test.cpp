@@ -9,8 +9,9 @@
 
 #include "anim/frame_sampling.h"
 #include "anim/mesh_topology.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "anim/pose_normals.h"
+#include "anim/pose_state.h"
 #include "anim/skin_layout.h"
 #include "host/ref_scene.h"
 #include "support/rig_builder.h"
@@ -29,13 +30,13 @@ void AppendBits(PoseBits* bits, const float* values, int count) {
     }
 }
 
-PoseBits Snapshot(const HostScene* scene) {
+PoseBits Snapshot(PoseState& pose_, const HostScene* scene) {
     // With a layout the scene's face normals are brought up to date here.
-    FlushTopologyFaceNormals();
+    StoreFaceNormals(&pose_);
     PoseBits bits;
-    for (int v = 0; v < posedVertices.count; ++v) {
-        AppendBits(&bits, &posedVertices.items[v].position.x, 3);
-        AppendBits(&bits, &posedVertices.items[v].normal.x, 3);
+    for (int v = 0; v < pose_.posedVertices.count; ++v) {
+        AppendBits(&bits, &pose_.posedVertices.items[v].position.x, 3);
+        AppendBits(&bits, &pose_.posedVertices.items[v].normal.x, 3);
     }
     for (int m = 0; m < scene->meshes.count; ++m) {
         for (int f = 0; f < scene->meshes.items[m].faceCount; ++f) {
@@ -51,29 +52,30 @@ std::vector<PoseBits> EvaluateAll(const std::function<RefScene*()>& build, bool 
     RefScene* ref = build();
     HostScene* scene = RefSceneHost(ref);
     std::vector<PoseBits> frames;
-    AllocBonePoses(scene);
-    AllocPosedVertices(scene);
+    PoseState pose_{};
+    AllocBonePoses(&pose_, scene);
+    AllocPosedVertices(&pose_, scene);
     if (layouts) {
-        EXPECT_TRUE(BuildSkinLayout(scene));
-        EXPECT_TRUE(BuildMeshTopology(scene));
+        EXPECT_TRUE(BuildSkinLayout(&pose_, scene));
+        EXPECT_TRUE(BuildMeshTopology(&pose_, scene));
     }
-    InitBindPose();
+    InitBindPose(&pose_);
     for (int a = 0; a < scene->animations.count; ++a) {
         HostAnimation* animation = &scene->animations.items[a];
         const float step = AnimationSampleStep(animation);
         for (int i = 0; i < AnimationFrameCount(animation); ++i) {
-            EvaluatePose(scene, animation, AnimationSampleTime(step, i));
-            frames.push_back(Snapshot(scene));
+            EvaluatePose(&pose_, scene, animation, AnimationSampleTime(step, i));
+            frames.push_back(Snapshot(pose_, scene));
         }
     }
     // A second pass starts again from the rest pose, as the frame writer does.
-    InitBindPose();
-    EvaluatePose(scene, nullptr, 0);
-    frames.push_back(Snapshot(scene));
-    FreeBonePoses();
-    FreePosedVertices();
-    EXPECT_EQ(skinLayout.scene, nullptr) << "freeing the pose arrays releases the layouts";
-    EXPECT_EQ(meshTopology.scene, nullptr);
+    InitBindPose(&pose_);
+    EvaluatePose(&pose_, scene, nullptr, 0);
+    frames.push_back(Snapshot(pose_, scene));
+    FreeBonePoses(&pose_);
+    FreePosedVertices(&pose_);
+    EXPECT_EQ(pose_.skinLayout.scene, nullptr) << "freeing the pose arrays releases the layouts";
+    EXPECT_EQ(pose_.meshTopology.scene, nullptr);
     RefSceneDestroy(ref);
     return frames;
 }
@@ -122,23 +124,25 @@ TEST(PoseLayouts, OddWeightsAndFacesPoseAsFromTheHostRecords) {
     });
 }
 
-// The face normals of the last frame reach the scene when the layout is
-// released, as they do frame by frame without it; an export leaves them there.
+// The face normals of the last frame reach the scene when they are stored
+// from the layout, as they do frame by frame without it; an export leaves
+// them there.
 TEST(PoseLayouts, TheLastFaceNormalsReachTheScene) {
     auto lastFaceNormals = [](bool layouts) {
         RefScene* ref = BuildArmRig();
         HostScene* scene = RefSceneHost(ref);
-        AllocBonePoses(scene);
-        AllocPosedVertices(scene);
+        PoseState pose_{};
+        AllocBonePoses(&pose_, scene);
+        AllocPosedVertices(&pose_, scene);
         if (layouts) {
-            BuildSkinLayout(scene);
-            BuildMeshTopology(scene);
+            BuildSkinLayout(&pose_, scene);
+            BuildMeshTopology(&pose_, scene);
         }
-        InitBindPose();
+        InitBindPose(&pose_);
         HostAnimation* bend = &scene->animations.items[kArmBend];
-        EvaluatePose(scene, bend, 0.4f);
-        FreeBonePoses();
-        FreePosedVertices();
+        EvaluatePose(&pose_, scene, bend, 0.4f);
+        StoreFaceNormals(&pose_);
+        ReleasePose(&pose_);
         std::vector<float> normals;
         for (int f = 0; f < scene->meshes.items[0].faceCount; ++f) {
             const float* n = scene->meshes.items[0].faces[f].normal;
@@ -157,21 +161,21 @@ TEST(PoseLayouts, TheLastFaceNormalsReachTheScene) {
 TEST(PoseLayouts, LayoutsAreNotUsedForAnotherScene) {
     RefScene* built = BuildArmRig();
     RefScene* other = BuildArmRig();
-    AllocBonePoses(RefSceneHost(built));
-    AllocPosedVertices(RefSceneHost(built));
-    ASSERT_TRUE(BuildSkinLayout(RefSceneHost(built)));
-    ASSERT_TRUE(BuildMeshTopology(RefSceneHost(built)));
-    InitBindPose();
-    EXPECT_FALSE(SkinFromLayout(RefSceneHost(other)));
-    EXPECT_FALSE(ComputeNormalsFromTopology(RefSceneHost(other)));
-    EXPECT_TRUE(SkinFromLayout(RefSceneHost(built)));
-    EXPECT_TRUE(ComputeNormalsFromTopology(RefSceneHost(built)));
+    PoseState pose_{};
+    AllocBonePoses(&pose_, RefSceneHost(built));
+    AllocPosedVertices(&pose_, RefSceneHost(built));
+    ASSERT_TRUE(BuildSkinLayout(&pose_, RefSceneHost(built)));
+    ASSERT_TRUE(BuildMeshTopology(&pose_, RefSceneHost(built)));
+    InitBindPose(&pose_);
+    EXPECT_FALSE(SkinFromLayout(&pose_, RefSceneHost(other)));
+    EXPECT_FALSE(ComputeNormalsFromTopology(&pose_, RefSceneHost(other)));
+    EXPECT_TRUE(SkinFromLayout(&pose_, RefSceneHost(built)));
+    EXPECT_TRUE(ComputeNormalsFromTopology(&pose_, RefSceneHost(built)));
     // New pose arrays drop the layouts.
-    AllocPosedVertices(RefSceneHost(built));
-    EXPECT_FALSE(SkinFromLayout(RefSceneHost(built)));
-    EXPECT_FALSE(ComputeNormalsFromTopology(RefSceneHost(built)));
-    FreeBonePoses();
-    FreePosedVertices();
+    AllocPosedVertices(&pose_, RefSceneHost(built));
+    EXPECT_FALSE(SkinFromLayout(&pose_, RefSceneHost(built)));
+    EXPECT_FALSE(ComputeNormalsFromTopology(&pose_, RefSceneHost(built)));
+    ReleasePose(&pose_);
     RefSceneDestroy(built);
     RefSceneDestroy(other);
 }

@@ -14,9 +14,9 @@ class AnimPoseNormals : public AnimSceneTest {
 protected:
     int Vertex(float x, float y, float z) { return RefAddVertex(scene_, x, y, z); }
     void Compute() {
-        ASSERT_TRUE(AllocPosedVertices(Host()));
-        ASSERT_TRUE(ComputeFaceNormals(Host()));
-        ASSERT_TRUE(ComputeVertexNormals(Host()));
+        ASSERT_TRUE(AllocPosedVertices(&pose_, Host()));
+        ASSERT_TRUE(ComputeFaceNormals(&pose_, Host()));
+        ASSERT_TRUE(ComputeVertexNormals(&pose_, Host()));
     }
     Vector3 FaceNormal(int face) {
         const float* n = Face(scene_, 0, face).normal;
@@ -80,9 +80,9 @@ TEST_F(AnimPoseNormals, BrokenFacesGiveNoNormalAndReadNothingOutside) {
     ExpectVectorEq(PosedNormal(lonely), 0, 0, 0);
 
     // Without posed vertices nothing is computed.
-    FreePosedVertices();
-    EXPECT_FALSE(ComputeFaceNormals(Host()));
-    EXPECT_FALSE(ComputeVertexNormals(Host()));
+    FreePosedVertices(&pose_);
+    EXPECT_FALSE(ComputeFaceNormals(&pose_, Host()));
+    EXPECT_FALSE(ComputeVertexNormals(&pose_, Host()));
 }
 
 }  // namespace

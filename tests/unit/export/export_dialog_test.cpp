@@ -40,18 +40,19 @@ std::string TgaOfSize(int width, int height) {
 class ExportDialogSteps : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetExportSettings();
+        settings_ = DefaultExportSettings();
         scene_ = RefSceneCreate();
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
         directory_ = TestTempDir(std::string("ExportDialogSteps-") + info->name());
     }
     void TearDown() override {
         RefSceneDestroy(scene_);
-        ResetExportSettings();
+        settings_ = DefaultExportSettings();
     }
     HostScene* Host() { return RefSceneHost(scene_); }
 
     RefScene* scene_ = nullptr;
+    ExportSettings settings_ = DefaultExportSettings();
     std::string directory_;
 };
 
@@ -134,9 +135,9 @@ TEST_F(ExportDialogSteps, SkinSizeFromTheFirstImageThatLoads) {
     RefAddMaterial(scene_, "missing", directory_ + "missing.tga");
     RefAddMaterial(scene_, "wide", directory_ + "wide.tga");
     RefAddMaterial(scene_, "small", directory_ + "small.tga");
-    TakeSkinSizeFromImage(Host());
-    EXPECT_EQ(CurrentExportSettings()->skinWidth, 512);
-    EXPECT_EQ(CurrentExportSettings()->skinHeight, 128);
+    TakeSkinSizeFromImage(Host(), &settings_);
+    EXPECT_EQ(settings_.skinWidth, 512);
+    EXPECT_EQ(settings_.skinHeight, 128);
 }
 
 TEST_F(ExportDialogSteps, ImageWithAZeroSideKeepsTheSize) {
@@ -144,10 +145,10 @@ TEST_F(ExportDialogSteps, ImageWithAZeroSideKeepsTheSize) {
     ASSERT_TRUE(WriteTestFile(directory_ + "later.tga", TgaOfSize(16, 16)));
     RefAddMaterial(scene_, "flat", directory_ + "flat.tga");
     RefAddMaterial(scene_, "later", directory_ + "later.tga");
-    CurrentExportSettings()->skinWidth = 100;
-    CurrentExportSettings()->skinHeight = 50;
-    TakeSkinSizeFromImage(Host());
+    settings_.skinWidth = 100;
+    settings_.skinHeight = 50;
+    TakeSkinSizeFromImage(Host(), &settings_);
     // The walk stops at the first image that loads, whatever its size.
-    EXPECT_EQ(CurrentExportSettings()->skinWidth, 100);
-    EXPECT_EQ(CurrentExportSettings()->skinHeight, 50);
+    EXPECT_EQ(settings_.skinWidth, 100);
+    EXPECT_EQ(settings_.skinHeight, 50);
 }

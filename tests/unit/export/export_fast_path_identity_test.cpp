@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "bench/bench_scene.h"
-#include "bench/literal_export.h"
+#include "support/bench_scene.h"
+#include "support/literal_export.h"
 #include "export/export_command.h"
 #include "host/demo_scene.h"
 #include "host/ref_scene.h"
 #include "import/scene_builder.h"
 #include "md2/md2_model.h"
 #include "md2/md2_reader.h"
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 #include "plugin/plugin_state.h"
 #include "support/rig_builder.h"
 #include "support/test_env.h"
@@ -62,7 +62,7 @@ protected:
         ASSERT_NE(first, nullptr);
         RefSetFilePath(first, real);
         PrepareExport(RefSceneHost(first));
-        const int written = WriteExportFile(RefSceneHost(first));
+        const int written = WriteExportFile(RefSceneHost(first), CurrentExportSettings());
         const std::vector<float> writerNormals = SceneFaceNormals(first);
         RefSceneDestroy(first);
         ASSERT_EQ(written, 1);
@@ -175,8 +175,8 @@ TEST_F(ExportFastPathIdentity, ImportedFileReexportMatchesTheReferenceWriter) {
         [&] {
             RefScene* scene = RefSceneCreate();
             RefSetFilePath(scene, source);
-            const bool imported = LoadMd2File(RefSceneHost(scene)) == 1 && BuildImportedFrame(RefSceneHost(scene)) == 1;
-            ReleaseMd2Model();
+            const bool imported = LoadMd2File(RefSceneHost(scene), CurrentMd2Model()) == 1 && BuildImportedFrame(RefSceneHost(scene), CurrentMd2Model()) == 1;
+            ReleaseMd2Model(CurrentMd2Model());
             if (!imported) {
                 RefSceneDestroy(scene);
                 return static_cast<RefScene*>(nullptr);

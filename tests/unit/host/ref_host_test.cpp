@@ -6,7 +6,7 @@
 
 #include "host/call_log.h"
 #include "host/ref_scene.h"
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 #include "support/test_env.h"
 #include "util/text.h"
 

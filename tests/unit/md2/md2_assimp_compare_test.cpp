@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "support/md2_builder.h"
+#include "plugin/plugin_state.h"
 #include "support/obj_reader.h"
 #include "support/test_env.h"
 #include "unit/md2/md2_test_support.h"
@@ -32,7 +33,7 @@ TEST_P(Md2AssimpCompare, FrameZeroMatchesTheIndependentReader) {
 
     auto scene = NewScene();
     SetScenePath(scene.get(), model);
-    ASSERT_EQ(LoadMd2File(scene.get()), 1);
+    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
     const Md2Model* md2 = CurrentMd2Model();
     ASSERT_GT(md2->frameCount, 0);
     ASSERT_EQ(static_cast<std::size_t>(md2->triangleCount), mesh.faces.size());

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "support/md2_builder.h"
+#include "plugin/plugin_state.h"
 #include "unit/md2/md2_test_support.h"
 
 namespace {
@@ -37,7 +38,7 @@ TEST_F(Md2LoadFile, ReadsAFileNamedByAUtf16Path) {
     auto scene = NewScene();
     SetScenePath(scene.get(), path);
 
-    ASSERT_EQ(LoadMd2File(scene.get()), 1);
+    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
     const Md2Model* model = CurrentMd2Model();
     EXPECT_EQ(std::u16string(model->sourcePath), path.u16string());
@@ -48,7 +49,7 @@ TEST_F(Md2LoadFile, ReadsAFileNamedByAUtf16Path) {
     EXPECT_EQ(model->selectedFrame, 0);
 }
 
-TEST_F(Md2LoadFile, NullSceneFails) { EXPECT_EQ(LoadMd2File(nullptr), 0); }
+TEST_F(Md2LoadFile, NullSceneFails) { EXPECT_EQ(LoadMd2File(nullptr, CurrentMd2Model()), 0); }
 
 // The header alone: its skins offset cannot lie below the file's length.
 TEST_F(Md2LoadFile, HeaderOnlyFileFailsWithoutText) {
@@ -56,7 +57,7 @@ TEST_F(Md2LoadFile, HeaderOnlyFileFailsWithoutText) {
     file.resize(kMd2BuilderHeaderBytes);
     auto scene = NewScene();
     SetScenePath(scene.get(), Write("header.md2", file));
-    EXPECT_EQ(LoadMd2File(scene.get()), 0);
+    EXPECT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 0);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
     ExpectModelEmpty();
 }
@@ -72,7 +73,7 @@ TEST_F(Md2LoadFile, FilesOf2GiBOrMoreAreRefused) {
     }
     auto scene = NewScene();
     SetScenePath(scene.get(), path);
-    EXPECT_EQ(LoadMd2File(scene.get()), 0);
+    EXPECT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 0);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
     ExpectModelEmpty();
 }
@@ -80,14 +81,14 @@ TEST_F(Md2LoadFile, FilesOf2GiBOrMoreAreRefused) {
 TEST_F(Md2LoadFile, ASecondReadReplacesTheFirstAndAFailedReadEmptiesIt) {
     auto scene = NewScene();
     SetScenePath(scene.get(), Write("first.md2", BuildMd2File(MakeSampleMd2Model(3, 8, 4, 6))));
-    ASSERT_EQ(LoadMd2File(scene.get()), 1);
+    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
     CurrentMd2Model()->selectedFrame = 4;
 
     Md2BuilderModel second = MakeSampleMd2Model(1, 2, 1, 1);
     second.skins = {"textures/second.pcx"};
     std::filesystem::path secondPath = Write("second.md2", BuildMd2File(second));
     SetScenePath(scene.get(), secondPath);
-    ASSERT_EQ(LoadMd2File(scene.get()), 1);
+    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
     const Md2Model* model = CurrentMd2Model();
     EXPECT_EQ(std::u16string(model->sourcePath), secondPath.u16string());
     EXPECT_EQ(model->selectedFrame, 0);
@@ -98,7 +99,7 @@ TEST_F(Md2LoadFile, ASecondReadReplacesTheFirstAndAFailedReadEmptiesIt) {
     EXPECT_EQ(model->frames[0].vertexCount, 2);
 
     SetScenePath(scene.get(), dir_ / "gone.md2");
-    EXPECT_EQ(LoadMd2File(scene.get()), 0);
+    EXPECT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 0);
     EXPECT_EQ(WideOf(scene->errorText), u"Could not open file for reading.");
     EXPECT_EQ(NarrowOf(scene->errorText), "Could not open file for reading.");
     ExpectModelEmpty();

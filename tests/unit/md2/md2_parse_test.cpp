@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "md2/read_cursor.h"
+#include "plugin/plugin_state.h"
 #include "support/md2_builder.h"
 #include "unit/md2/md2_test_support.h"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/md2_builder.h"
+#include "plugin/plugin_state.h"
 #include "unit/md2/md2_test_support.h"
 
 namespace {

@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "md2/md2_model.h"
+#include "md2/md2_parse.h"
 #include "md2/md2_reader.h"
+#include "plugin/plugin_state.h"
 #include "util/text.h"
 
 // ParseMd2 over a heap copy of exactly these bytes, so that any read past
@@ -23,7 +25,7 @@ inline int ParseBytes(const std::vector<std::uint8_t>& bytes, HostScene* scene =
         std::memcpy(copy.get(), bytes.data(), bytes.size());
     }
     ReadCursor cursor{copy.get(), 0, static_cast<std::uint32_t>(bytes.size())};
-    return ParseMd2(&cursor, scene);
+    return ParseMd2(&cursor, CurrentMd2Model(), scene != nullptr ? &scene->errorText : nullptr);
 }
 
 inline std::unique_ptr<HostScene> NewScene() { return std::make_unique<HostScene>(); }
@@ -56,5 +58,5 @@ inline void ExpectModelEmpty() {
 // Leaves the model empty for the next test whatever this one left behind.
 class Md2ReaderTest : public ::testing::Test {
 protected:
-    void TearDown() override { ReleaseMd2Model(); }
+    void TearDown() override { ReleaseMd2Model(CurrentMd2Model()); }
 };

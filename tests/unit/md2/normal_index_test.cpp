@@ -10,7 +10,7 @@
 
 #include "md2/normal_index.h"
 #include "md2/md2_normals.h"
-#include "bench/literal_normal_index.h"
+#include "support/literal_normal_index.h"
 #include "support/test_env.h"
 
 namespace {

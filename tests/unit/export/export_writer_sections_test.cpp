@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "unit/md2/md2_writer_test_support.h"
+#include "unit/export/export_writer_test_support.h"
 
 namespace {
 

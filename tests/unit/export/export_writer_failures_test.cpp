@@ -1,10 +1,10 @@
 // What WriteMd2 refuses and how it fails: missing inputs, scenes it cannot
-// describe, files that cannot take the bytes; and the working arrays.
+// describe, files that cannot take the bytes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "unit/md2/md2_writer_test_support.h"
+#include "unit/export/export_writer_test_support.h"
 
 namespace {
 
@@ -13,8 +13,8 @@ using writertest::WriterTest;
 using Md2WriterFailures = WriterTest;
 
 TEST_F(Md2WriterFailures, NoFileOrNoSceneAnswersZero) {
-    EXPECT_EQ(WriteMd2(nullptr), 0);
-    SetCurrentScene(nullptr);
+    EXPECT_EQ(WriteMd2(nullptr, &state_), 0);
+    state_.scene = nullptr;
     EXPECT_EQ(Write(), 0);
     EXPECT_TRUE(bytes_.empty());
 }
@@ -33,8 +33,7 @@ TEST_F(Md2WriterFailures, FacesThatAreNotTrianglesOfSceneVerticesWriteNothing) {
         RefAddFace(scene_, group, corners);
         EXPECT_EQ(Write(), 0) << corners.size() << " corners";
         EXPECT_TRUE(bytes_.empty());
-        FreeBonePoses();
-        FreePosedVertices();
+        ReleasePose(&pose_);
     }
 }
 
@@ -45,7 +44,7 @@ TEST_F(Md2WriterFailures, MissingPosedVerticesFailTheWrite) {
     AddTriangle(group, 0, 0, 0, 1, 0, 0, 0, 1, 0);
     std::FILE* file = PlatformOpenFile(PathOf("out.md2").u16string().c_str(), "wb");
     ASSERT_NE(file, nullptr);
-    EXPECT_EQ(WriteMd2(file), 0);
+    EXPECT_EQ(WriteMd2(file, &state_), 0);
     std::fclose(file);
 }
 
@@ -69,50 +68,16 @@ TEST_F(Md2WriterFailures, DeviceWithoutSpaceAnswersZero) {
     }
     const int group = RefAddGroup(scene_, "body");
     AddTriangle(group, 0, 0, 0, 1, 0, 0, 0, 1, 0);
-    AllocBonePoses(Host());
-    AllocPosedVertices(Host());
+    StartPose(&pose_, Host());
     for (int frames : {1, 2000}) {
         if (frames > 1) {
             RefAddAnimation(scene_, "many", static_cast<float>(frames), 0, 1);
         }
         std::FILE* full = PlatformOpenFile(u"/dev/full", "wb");
         ASSERT_NE(full, nullptr);
-        EXPECT_EQ(WriteMd2(full), 0) << frames << " frames";
+        EXPECT_EQ(WriteMd2(full, &state_), 0) << frames << " frames";
         std::fclose(full);
     }
-}
-
-TEST(Md2WriterArrays, AllocationReleaseAndGlCommands) {
-    ExportArrays arrays{};
-    // The GL list needs both copies.
-    EXPECT_FALSE(BuildGlCommands(&arrays));
-    EXPECT_EQ(arrays.glCommands, nullptr);
-    EXPECT_EQ(arrays.glCommandsWritten, 0);
-    EXPECT_FALSE(AllocTexCoordCopy(&arrays, 0));
-    EXPECT_EQ(arrays.texCoords, nullptr);
-    ASSERT_TRUE(AllocTexCoordCopy(&arrays, 6));
-    EXPECT_EQ(arrays.texCoordCount, 6);
-    EXPECT_EQ(arrays.texCoords[5].s, 0);
-    EXPECT_FALSE(BuildGlCommands(&arrays));
-    EXPECT_EQ(arrays.glCommandsWritten, 0);
-    ASSERT_TRUE(AllocTriangleCopy(&arrays, 2));
-    EXPECT_EQ(arrays.triangles[1].index_st[2], 0);
-    ASSERT_TRUE(BuildGlCommands(&arrays));
-    ASSERT_EQ(arrays.glCommandCount, 1);
-    EXPECT_EQ(arrays.glCommands[0], 0);
-    EXPECT_EQ(arrays.glCommandsWritten, 1);
-    // A replacement releases the array before it.
-    ASSERT_TRUE(AllocTexCoordCopy(&arrays, 3));
-    EXPECT_EQ(arrays.texCoordCount, 3);
-    ReleaseExportArrays(&arrays);
-    EXPECT_EQ(arrays.texCoords, nullptr);
-    EXPECT_EQ(arrays.texCoordCount, 0);
-    EXPECT_EQ(arrays.triangles, nullptr);
-    EXPECT_EQ(arrays.triangleCount, 0);
-    EXPECT_EQ(arrays.glCommands, nullptr);
-    EXPECT_EQ(arrays.glCommandCount, 0);
-    EXPECT_EQ(arrays.glCommandsWritten, 0);
-    ReleaseExportArrays(&arrays);  // harmless when empty
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "md2/frame_encoding.h"
+#include "export/frame_encoding.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,26 +9,12 @@
 
 #include "anim/frame_sampling.h"
 #include "anim/model_bounds.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
-#include "export/export_settings.h"
+#include "export/export_state.h"
 #include "geom/float4.h"
-#include "md2/kept_frames.h"
-#include "md2/md2_normals.h"
+#include "md2/md2_sections.h"
+#include "md2/normal_index.h"
 #include "util/float_convert.h"
-
-void StoreF32LE(std::uint8_t* p, float value) { StoreU32LE(p, std::bit_cast<std::uint32_t>(value)); }
-
-void EncodeMd2Header(const Md2Header& header, std::uint8_t bytes[kMd2HeaderBytes]) {
-    const std::int32_t fields[] = {header.version,    header.skinwidth,  header.skinheight, header.framesize,
-                                   header.num_skins,  header.num_xyz,    header.num_st,     header.num_tris,
-                                   header.num_glcmds, header.num_frames, header.ofs_skins,  header.ofs_st,
-                                   header.ofs_tris,   header.ofs_frames, header.ofs_glcmds, header.ofs_end};
-    StoreU32LE(bytes, header.ident);
-    for (std::size_t i = 0; i < sizeof(fields) / sizeof(fields[0]); ++i) {
-        StoreI32LE(bytes + 4 + 4 * i, fields[i]);
-    }
-}
 
 float AxisScale(float size) {
     float scale = 1;
@@ -45,25 +31,20 @@ float AxisScale(float size) {
 
 namespace {
 
-
 bool HasAnimationList(const HostScene* scene) { return scene->animations.items != nullptr; }
-
-int AnimationCount(const HostScene* scene) {
-    return HasAnimationList(scene) && scene->animations.count > 0 ? scene->animations.count : 0;
-}
 
 }  // namespace
 
-FrameBox FillHeader(HostScene* scene, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins,
-                    int skinWidth, int skinHeight) {
+FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins) {
+    HostScene* scene = state->scene;
     ModelBounds bounds{};
-    ReleaseKeptFrames();
-    if (scene != nullptr && AnimationCount(scene) > 0) {
-        if (StartKeptFrames(scene)) {
-            AnimatedBounds(scene, &bounds, KeepFrame, nullptr);
-            FinishKeptFrames();
+    ReleaseKeptFrames(&state->keptFrames);
+    if (scene != nullptr && ListCount(scene->animations) > 0) {
+        if (StartKeptFrames(state)) {
+            AnimatedBounds(&state->pose, scene, &bounds, KeepFrame, state);
+            FinishKeptFrames(&state->keptFrames);
         } else {
-            AnimatedBounds(scene, &bounds);
+            AnimatedBounds(&state->pose, scene, &bounds);
         }
     } else {
         StaticBounds(scene, &bounds);
@@ -75,13 +56,13 @@ FrameBox FillHeader(HostScene* scene, Md2Header* header, int numSt, int numXyz, 
     *header = Md2Header{};
     header->ident = kMd2Ident;
     header->version = kMd2Version;
-    header->skinwidth = skinWidth;
-    header->skinheight = skinHeight;
+    header->skinwidth = state->settings->skinWidth;
+    header->skinheight = state->settings->skinHeight;
     header->num_skins = numSkins;
     header->num_xyz = numXyz;
     header->num_st = numSt;
     header->num_tris = numTris;
-    header->num_frames = CurrentExportSettings()->totalFrames;
+    header->num_frames = state->settings->totalFrames;
     return box;
 }
 
@@ -92,7 +73,7 @@ std::int64_t ExportFrameTotal(HostScene* scene) {
         return 1;
     }
     std::int64_t total = 0;
-    for (int a = 0; a < AnimationCount(scene); ++a) {
+    for (int a = 0; a < ListCount(scene->animations); ++a) {
         total += AnimationFrameCount(&scene->animations.items[a]);
     }
     return total;
@@ -135,20 +116,15 @@ struct FrameBuffer {
     int size;
 };
 
-// The scene's vertex count, 0 when the list is absent.
-int SceneVertexCount(const HostScene* scene) {
-    return scene->vertices.items != nullptr && scene->vertices.count > 0 ? scene->vertices.count : 0;
-}
-
 // Sets the frame size and takes the frame buffer. Fails when the posed
 // vertices are not one per scene vertex (every frame must hold num_xyz
 // vertices), when the size does not fit an int32 or memory runs out.
-bool StartFrameRun(HostScene* scene, FrameRun* run, FrameBuffer* buffer) {
+bool StartFrameRun(const ExportState& state, FrameRun* run, FrameBuffer* buffer) {
     *run = FrameRun{};
     *buffer = FrameBuffer{};
-    const int vertices = posedVertices.count;
+    const int vertices = state.pose.posedVertices.count;
     const std::int64_t size = kMd2FrameHeaderBytes + std::int64_t{kMd2VertexBytes} * vertices;
-    if (scene == nullptr || vertices != SceneVertexCount(scene) || size > INT32_MAX) {
+    if (state.scene == nullptr || vertices != ListCount(state.scene->vertices) || size > INT32_MAX) {
         return false;
     }
     run->frameSize = static_cast<int>(size);
@@ -164,15 +140,12 @@ void ReleaseFrameBuffer(FrameBuffer* buffer) {
 
 // Fills the 40-byte frame header of the buffer; answers where the vertices go.
 std::uint8_t* StartFrame(const FrameBox& box, const char* stem, int number, FrameBuffer* buffer) {
-    std::uint8_t* p = buffer->bytes;
-    StoreF32LE(p + 0, box.scale.x);
-    StoreF32LE(p + 4, box.scale.y);
-    StoreF32LE(p + 8, box.scale.z);
-    StoreF32LE(p + 12, box.translate.x);
-    StoreF32LE(p + 16, box.translate.y);
-    StoreF32LE(p + 20, box.translate.z);
-    ComposeFrameName(reinterpret_cast<char*>(p + 24), stem, number);
-    return p + kMd2FrameHeaderBytes;
+    Md2FrameHeader header = {{box.scale.x, box.scale.y, box.scale.z},
+                             {box.translate.x, box.translate.y, box.translate.z},
+                             {}};
+    ComposeFrameName(header.name, stem, number);
+    EncodeMd2FrameHeader(header, buffer->bytes);
+    return buffer->bytes + kMd2FrameHeaderBytes;
 }
 
 // The x, y and z bytes of `count` positions, the first at `first` and each
@@ -191,7 +164,7 @@ void EncodePositions(const Vector3* first, std::size_t stride, int count, const 
         const Float4 d = (MakeFloat4(p.x, p.y, p.z) - translate) / divisor;
         // Within the int32 range an int32 and an int64 truncation share their low byte.
         if (AllLanes((d >= -2147483648.0f) & (d < 2147483648.0f))) {
-            const Int4 truncated = __builtin_convertvector(d, Int4);
+            const Int4 truncated = ConvertToInt4(d);
             out[0] = LowByte(truncated[0]);
             out[1] = LowByte(truncated[1]);
             out[2] = LowByte(truncated[2]);
@@ -203,14 +176,15 @@ void EncodePositions(const Vector3* first, std::size_t stride, int count, const 
     }
 }
 
-// Encodes the current posedVertices under `name` and writes the frame.
-bool WriteFrame(std::FILE* file, const FrameBox& box, const char* stem, int number, FrameBuffer* buffer) {
+// Encodes the current posed vertices under `name` and writes the frame.
+bool WriteFrame(std::FILE* file, const FrameBox& box, const PosedVertexArray& posed, const char* stem, int number,
+                FrameBuffer* buffer) {
     std::uint8_t* p = StartFrame(box, stem, number, buffer);
-    if (posedVertices.items != nullptr) {
-        EncodePositions(&posedVertices.items[0].position, sizeof(PosedVertex), posedVertices.count, box, p);
+    if (posed.items != nullptr) {
+        EncodePositions(&posed.items[0].position, sizeof(PosedVertex), posed.count, box, p);
     }
-    for (int v = 0; v < posedVertices.count; ++v, p += kMd2VertexBytes) {
-        p[3] = static_cast<std::uint8_t>(NormalIndex(posedVertices.items[v].normal));
+    for (int v = 0; v < posed.count; ++v, p += kMd2VertexBytes) {
+        p[3] = static_cast<std::uint8_t>(NormalIndex(posed.items[v].normal));
     }
     return std::fwrite(buffer->bytes, static_cast<std::size_t>(buffer->size), 1, file) == 1;
 }
@@ -236,18 +210,16 @@ void AnimationStem(const HostAnimation& animation, char stem[kTextPairUnits]) {
 
 }  // namespace
 
-int WriteAnimatedFrames(HostScene* scene, std::FILE* file, const FrameBox& box, FrameRun* run) {
+int WriteAnimatedFrames(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
     FrameBuffer buffer{};
-    if (file == nullptr || !StartFrameRun(scene, run, &buffer)) {
+    if (file == nullptr || !StartFrameRun(*state, run, &buffer)) {
         ReleaseFrameBuffer(&buffer);
         return 0;
     }
-    const KeptFrames* kept = KeptFramesFor(scene);
-    if (kept == nullptr) {
-        InitBindPose();
-    }
+    HostScene* scene = state->scene;
+    const KeptFrames* kept = KeptFramesFor(*state);
     int frame = 0;
-    for (int a = 0; a < AnimationCount(scene); ++a) {
+    for (int a = 0; a < ListCount(scene->animations); ++a) {
         HostAnimation* animation = &scene->animations.items[a];
         const int frames = AnimationFrameCount(animation);
         const float step = AnimationSampleStep(animation);
@@ -258,31 +230,30 @@ int WriteAnimatedFrames(HostScene* scene, std::FILE* file, const FrameBox& box, 
             if (kept != nullptr) {
                 written = WriteKeptFrame(file, box, stem, i, *kept, frame, &buffer);
             } else {
-                EvaluatePose(scene, animation, AnimationSampleTime(step, i));
-                written = WriteFrame(file, box, stem, i, &buffer);
+                EvaluatePose(&state->pose, scene, animation, AnimationSampleTime(step, i));
+                written = WriteFrame(file, box, state->pose.posedVertices, stem, i, &buffer);
             }
             if (!written) {
                 ReleaseFrameBuffer(&buffer);
-                ReleaseKeptFrames();
+                ReleaseKeptFrames(&state->keptFrames);
                 return 0;
             }
             ++run->framesWritten;
         }
     }
     ReleaseFrameBuffer(&buffer);
-    ReleaseKeptFrames();
+    ReleaseKeptFrames(&state->keptFrames);
     return 1;
 }
 
-int WriteStaticFrame(HostScene* scene, std::FILE* file, const FrameBox& box, FrameRun* run) {
+int WriteStaticFrame(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
     FrameBuffer buffer{};
-    if (file == nullptr || !StartFrameRun(scene, run, &buffer)) {
+    if (file == nullptr || !StartFrameRun(*state, run, &buffer)) {
         ReleaseFrameBuffer(&buffer);
         return 0;
     }
-    InitBindPose();
-    EvaluatePose(scene, nullptr, 0);
-    const bool written = WriteFrame(file, box, "Frame", 0, &buffer);
+    EvaluatePose(&state->pose, state->scene, nullptr, 0);
+    const bool written = WriteFrame(file, box, state->pose.posedVertices, "Frame", 0, &buffer);
     ReleaseFrameBuffer(&buffer);
     if (!written) {
         return 0;

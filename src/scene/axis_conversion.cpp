@@ -1,30 +1,19 @@
-#include "geom/axis_conversion.h"
+#include "scene/axis_conversion.h"
 
 #include <cstring>
 
 #include "geom/affine_decomposition.h"
-#include "plugin/host_ops.h"
-
-// Negations only flip the sign bit, so converting one way and back returns
-// the same bits.
-
-void ModelToHostPoint(const Vector3& p, Vector3* out) { *out = {p.x, p.z, -p.y}; }
-
-void HostToModelPoint(const Vector3& p, Vector3* out) { *out = {p.x, -p.z, p.y}; }
+#include "geom/model_axes.h"
+#include "host_api/host_ops.h"
 
 namespace {
 
-// out row `to` <- in row `from`, negated or not, all four elements.
-void CopyRow(const Matrix4& in, int from, bool negate, Matrix4* out, int to) {
-    for (int c = 0; c < 4; ++c) At(*out, to, c) = negate ? -At(in, from, c) : At(in, from, c);
-}
-
 void ConvertMatrix(const Matrix4& m, bool toHost, Matrix4* out) {
-    const Matrix4 in = m;
-    CopyRow(in, 0, false, out, 0);
-    CopyRow(in, 2, !toHost, out, 1);
-    CopyRow(in, 1, toHost, out, 2);
-    CopyRow(in, 3, false, out, 3);
+    if (toHost) {
+        ModelToHostMatrix(m, out);
+    } else {
+        HostToModelMatrix(m, out);
+    }
 }
 
 void ConvertPoint(float position[3], bool toHost) {
@@ -91,7 +80,7 @@ void DeriveLocalParts(HostBone* bone) {
 
 void ConvertBones(HostScene* scene, bool toHost) {
     // The host is told first, even when the array holds no bones.
-    PreBoneConversion(scene, 1);
+    PreBoneConversion(scene, kHostNotify);
     HostBone* bones = scene->bones.items;
     const int count = scene->bones.count;
     for (int i = 0; i < count; ++i) ConvertMatrixInPlace(bones[i].globalMatrix, toHost);
@@ -113,13 +102,9 @@ void ConvertPlacedItems(const HostList<PlacedItem>& items, bool toHost) {
 
 }  // namespace
 
-void ModelToHostMatrix(const Matrix4& m, Matrix4* out) { ConvertMatrix(m, true, out); }
-
-void HostToModelMatrix(const Matrix4& m, Matrix4* out) { ConvertMatrix(m, false, out); }
-
-void ConvertSceneAxes(HostScene* scene, int toHost) {
+void ConvertSceneAxes(HostScene* scene, AxisTarget target) {
     if (scene == nullptr) return;
-    const bool modelToHost = toHost != 0;
+    const bool modelToHost = target != kToModelAxes;
     if (scene->bones.items != nullptr) ConvertBones(scene, modelToHost);
     if (scene->vertices.items != nullptr) {
         for (int i = 0; i < scene->vertices.count; ++i) ConvertPoint(scene->vertices.items[i].position, modelToHost);

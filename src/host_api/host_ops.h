@@ -5,7 +5,7 @@
 // helpers are the only place that turns a table slot into a function.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // Slots in the tables of operations.
 enum HostRegistrationSlot { kSlotAddExtension = 3 };
@@ -29,26 +29,33 @@ enum HostMeshSlot { kSlotAllocFaces = 5 };
 enum HostMaterialSlot { kSlotOpenTextureLayer = 6, kSlotTextureLayer = 8 };
 enum HostAnimationSlot { kSlotGetTimeRange = 7 };
 
+// The fixed arguments the plug-in passes.
+inline constexpr int kHostNotify = 1;         // PostTriangulate, PostImport, PreBoneConversion
+inline constexpr int kLoadImageFlag = 1;      // LoadImage
+inline constexpr int kNewGroupNoParent = -1;  // AddGroup
+inline constexpr int kFirstTextureLayer = 0;  // OpenTextureLayer, TextureLayer
+inline constexpr int kOpenLayerCreate = 1;    // OpenTextureLayer
+
 int AddExtension(HostRegistration* registration, TextPair* extension);
 
 void* GetParentWindow(HostScene* scene);
 int Triangulate(HostScene* scene);
 void PreExportFallback(HostScene* scene);
 int PreExportQuery(HostScene* scene, TextPair* text);
-void PostTriangulate(HostScene* scene, int value);
+void PostTriangulate(HostScene* scene, int notify);
 int AllocVertices(HostScene* scene, int count);
 void PreMaterialCheck(HostScene* scene);
-void PostImport(HostScene* scene, int value);
-void PreBoneConversion(HostScene* scene, int value);
-HostImage* LoadImage(HostScene* scene, TextPair* path, int value);
+void PostImport(HostScene* scene, int notify);
+void PreBoneConversion(HostScene* scene, int notify);
+HostImage* LoadImage(HostScene* scene, TextPair* path, int flag);
 void ReleaseImage(HostScene* scene, HostImage* image);
 HostMaterial* AddMaterial(HostScene* scene, TextPair* name);
-void* AddGroup(HostScene* scene, TextPair* name, int value);
+void* AddGroup(HostScene* scene, TextPair* name, int parent);
 HostMesh* NewestMesh(HostScene* scene);
 
 int AllocFaces(HostMesh* mesh, int count);
 
-HostTextureLayer* OpenTextureLayer(HostMaterial* material, int layer, int value);
+HostTextureLayer* OpenTextureLayer(HostMaterial* material, int layer, int create);
 HostTextureLayer* TextureLayer(HostMaterial* material, int layer);
 
 void GetTimeRange(HostAnimation* animation, float* start, float* end);

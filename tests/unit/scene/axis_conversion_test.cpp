@@ -1,4 +1,5 @@
-#include "geom/axis_conversion.h"
+#include "scene/axis_conversion.h"
+#include "geom/model_axes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 #include <limits>
 #include <memory>
 
-#include "geom_test_support.h"
+#include "unit/geom/geom_test_support.h"
 #include "host/call_log.h"
 #include "host/ref_scene.h"
 
@@ -145,7 +146,7 @@ TEST(GeomConvertSceneAxes, VerticesTurnAndNormalsStay) {
     HostScene* host = Host(scene);
     const HostVertex before = host->vertices.items[0];
 
-    ConvertSceneAxes(host, 1);
+    ConvertSceneAxes(host, kToHostAxes);
     const HostVertex& v = host->vertices.items[0];
     ExpectPosition(v.position, 1, 3, -2);
     ExpectPosition(v.normal, 0.6f, 0.8f, 0);
@@ -154,11 +155,11 @@ TEST(GeomConvertSceneAxes, VerticesTurnAndNormalsStay) {
     EXPECT_TRUE(SameBits(&before.normal, &v.normal, sizeof before - offsetof(HostVertex, normal)));
     EXPECT_TRUE(std::signbit(host->vertices.items[1].position[2]));
 
-    ConvertSceneAxes(host, 0);
-    ConvertSceneAxes(host, 0);
+    ConvertSceneAxes(host, kToModelAxes);
+    ConvertSceneAxes(host, kToModelAxes);
     ExpectPosition(v.position, 1, -3, 2);
 
-    ConvertSceneAxes(host, -5);  // any non-zero value is model to host
+    ConvertSceneAxes(host, static_cast<AxisTarget>(-5));  // any non-zero value is model to host
     ExpectPosition(v.position, 1, 2, 3);
     EXPECT_EQ(0, CountHostCalls("PreBoneConversion"));
 }
@@ -179,8 +180,8 @@ TEST(GeomConvertSceneAxes, OneWayAndBackIsBitExact) {
     const std::vector<HostPlacedItemB> itemsB(host->placedItemsB.items, host->placedItemsB.items + host->placedItemsB.count);
 
     for (int toHost : {1, 0}) {
-        ConvertSceneAxes(host, toHost);
-        ConvertSceneAxes(host, 1 - toHost);
+        ConvertSceneAxes(host, static_cast<AxisTarget>(toHost));
+        ConvertSceneAxes(host, static_cast<AxisTarget>(1 - toHost));
         EXPECT_TRUE(SameBits(vertices.data(), host->vertices.items, vertices.size() * sizeof(HostVertex)));
         EXPECT_TRUE(SameBits(itemsA.data(), host->placedItemsA.items, itemsA.size() * sizeof(HostPlacedItemA)));
         EXPECT_TRUE(SameBits(itemsB.data(), host->placedItemsB.items, itemsB.size() * sizeof(HostPlacedItemB)));
@@ -197,7 +198,7 @@ TEST(GeomConvertSceneAxes, PlacedItemsConvertPositionAndTransform) {
     const HostPlacedItemA beforeA = host->placedItemsA.items[0];
     const HostPlacedItemB beforeB = host->placedItemsB.items[0];
 
-    ConvertSceneAxes(host, 0);
+    ConvertSceneAxes(host, kToModelAxes);
     Matrix4 expected;
     HostToModelMatrix(transform, &expected);
     const HostPlacedItemA& a = host->placedItemsA.items[0];
@@ -213,15 +214,15 @@ TEST(GeomConvertSceneAxes, PlacedItemsConvertPositionAndTransform) {
 }
 
 TEST(GeomConvertSceneAxes, NullSceneAndAbsentArraysAreSkipped) {
-    ConvertSceneAxes(nullptr, 1);
-    ConvertSceneAxes(nullptr, 0);
+    ConvertSceneAxes(nullptr, kToHostAxes);
+    ConvertSceneAxes(nullptr, kToModelAxes);
 
     ScenePtr scene = NewScene();
     RefAddVertex(scene.get(), 1, 2, 3);
     HostScene* host = Host(scene);
     const int count = host->vertices.count;
     host->vertices.count = -1;  // a negative count converts nothing
-    ConvertSceneAxes(host, 1);
+    ConvertSceneAxes(host, kToHostAxes);
     host->vertices.count = count;
     ExpectPosition(host->vertices.items[0].position, 1, 2, 3);
     EXPECT_EQ(0, CountHostCalls("PreBoneConversion"));
@@ -232,15 +233,15 @@ TEST(GeomConvertSceneAxes, PreBoneConversionCalledWheneverBoneArrayIsPresent) {
     RefSetPresence(scene.get(), RefList::Bones, RefPresence::Present);
     ASSERT_NE(nullptr, Host(scene)->bones.items);
     ASSERT_EQ(0, Host(scene)->bones.count);
-    ConvertSceneAxes(Host(scene), 1);
-    ConvertSceneAxes(Host(scene), 0);
+    ConvertSceneAxes(Host(scene), kToHostAxes);
+    ConvertSceneAxes(Host(scene), kToModelAxes);
     ASSERT_EQ(2, CountHostCalls("PreBoneConversion"));
     for (const HostCall& call : HostCallLog()) EXPECT_EQ(1, call.argument);
 
     ScenePtr withBones = NewScene();
     RefAddBone(withBones.get(), RefBoneSetup{});
     RefAddVertex(withBones.get(), 1, 2, 3);
-    ConvertSceneAxes(Host(withBones), 0);
+    ConvertSceneAxes(Host(withBones), kToModelAxes);
     EXPECT_EQ(1, CountHostCalls("PreBoneConversion"));
     EXPECT_TRUE(HostTrapCalls().empty());
 
@@ -248,7 +249,7 @@ TEST(GeomConvertSceneAxes, PreBoneConversionCalledWheneverBoneArrayIsPresent) {
     RefAddBone(absent.get(), RefBoneSetup{});
     RefSetPresence(absent.get(), RefList::Bones, RefPresence::Absent);
     RefAddVertex(absent.get(), 1, 2, 3);
-    ConvertSceneAxes(Host(absent), 1);
+    ConvertSceneAxes(Host(absent), kToHostAxes);
     EXPECT_EQ(0, CountHostCalls("PreBoneConversion"));
     ExpectPosition(Host(absent)->vertices.items[0].position, 1, 3, -2);
 }
@@ -258,7 +259,7 @@ TEST(GeomConvertSceneAxes, RootBonesTakeUpTheQuarterTurn) {
     RefAddBone(scene.get(), BoneWithGlobal(kIdentityMatrix));
     RefAddBone(scene.get(), BoneWithGlobal(Translation(1, 2, 3)));
     HostScene* host = Host(scene);
-    ConvertSceneAxes(host, 1);
+    ConvertSceneAxes(host, kToHostAxes);
 
     const HostBone& root = host->bones.items[0];
     EXPECT_EQ(-0.70710677f, root.localRotation[0]);
@@ -295,7 +296,7 @@ TEST(GeomConvertSceneAxes, ChildBonesKeepTheirLocalMatrices) {
         }
         HostScene* host = Host(scene);
         const HostBone before = host->bones.items[2];
-        ConvertSceneAxes(host, toHost);
+        ConvertSceneAxes(host, static_cast<AxisTarget>(toHost));
         for (int i = 1; i < 4; ++i) {
             const HostBone& bone = host->bones.items[i];
             EXPECT_LT(Difference3(locals[i], Local(bone)), 1e-4) << i;
@@ -334,7 +335,7 @@ TEST(GeomConvertSceneAxes, MirroredBonesGetNegativeScalesAndProperRotations) {
     RefAddBone(scene.get(), BoneWithGlobal(parent));
     RefAddBone(scene.get(), BoneWithGlobal(childGlobal, 1));  // mirrored child of an unmirrored parent
     HostScene* host = Host(scene);
-    ConvertSceneAxes(host, 1);
+    ConvertSceneAxes(host, kToHostAxes);
     for (int i : {0, 2}) {
         const HostBone& bone = host->bones.items[i];
         for (float scale : bone.localScale) EXPECT_LT(scale, 0.0f) << i;
@@ -355,7 +356,7 @@ TEST(GeomConvertSceneAxes, InvalidParentsAreRoots) {
     RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1), INT_MAX));  // far beyond
     HostScene* host = Host(scene);
     ASSERT_EQ(4, host->bones.count);
-    ConvertSceneAxes(host, 1);
+    ConvertSceneAxes(host, kToHostAxes);
     for (int i = 1; i < 4; ++i) {
         const HostBone& bone = host->bones.items[i];
         EXPECT_TRUE(SameBits(bone.globalMatrix, bone.localMatrix, sizeof bone.localMatrix)) << i;
@@ -370,7 +371,7 @@ TEST(GeomConvertSceneAxes, SingularParentGivesChildItsGlobalMatrix) {
     RefAddBone(scene.get(), BoneWithGlobal(Diagonal(1, 0, 1)));  // flattened: determinant 0
     RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1), 0));
     HostScene* host = Host(scene);
-    ConvertSceneAxes(host, 0);
+    ConvertSceneAxes(host, kToModelAxes);
     const HostBone& child = host->bones.items[1];
     EXPECT_TRUE(SameBits(child.globalMatrix, child.localMatrix, sizeof child.localMatrix));
     // The flattened root still decomposes: one zero scale.

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "host/ref_scene.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // The largest model the format's reference engine takes, through the
 // reference host: `vertices` vertices on a tube (twice as many triangles),

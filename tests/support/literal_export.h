@@ -5,7 +5,7 @@
 // against all 162 table entries, and one 4-byte write per vertex.
 #pragma once
 
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 // Writes `scene` to its file path as the plug-in's write request does (a
 // temporary file put in the target's place, axes turned into the model's in

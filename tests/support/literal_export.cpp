@@ -1,30 +1,26 @@
-#include "bench/literal_export.h"
+#include "support/literal_export.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "anim/frame_sampling.h"
 #include "anim/model_bounds.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
+#include "anim/pose_state.h"
 #include "export/export_settings.h"
 #include "export/export_target.h"
-#include "geom/axis_conversion.h"
-#include "md2/frame_encoding.h"
+#include "scene/axis_conversion.h"
+#include "export/frame_encoding.h"
 #include "md2/md2_format.h"
-#include "plugin/host_ops.h"
-#include "bench/literal_normal_index.h"
+#include "md2/md2_sections.h"
+#include "host_api/host_ops.h"
+#include "support/literal_normal_index.h"
 #include "util/float_convert.h"
 #include "util/path.h"
 #include "util/text.h"
 #include "plugin/plugin_state.h"
 
 namespace {
-
-template <typename T>
-int ListCount(const HostList<T>& list) {
-    return list.items != nullptr && list.count > 0 ? list.count : 0;
-}
 
 bool Put(std::FILE* file, const void* bytes, std::size_t size) { return std::fwrite(bytes, size, 1, file) == 1; }
 
@@ -69,7 +65,7 @@ std::int32_t Offset(std::FILE* file) { return static_cast<std::int32_t>(std::fte
 
 // The posed vertices as one frame, the frame header in one write and every
 // vertex in a write of its own.
-void PutFrame(std::FILE* file, const Vector3& scale, const Vector3& translate, const char* stem, int number,
+void PutFrame(std::FILE* file, const PoseState& pose, const Vector3& scale, const Vector3& translate, const char* stem, int number,
               bool* ok) {
     std::uint8_t head[kMd2FrameHeaderBytes];
     const float box[6] = {scale.x, scale.y, scale.z, translate.x, translate.y, translate.z};
@@ -78,8 +74,8 @@ void PutFrame(std::FILE* file, const Vector3& scale, const Vector3& translate, c
     }
     ComposeFrameName(reinterpret_cast<char*>(head + 24), stem, number);
     *ok = *ok && Put(file, head, sizeof(head));
-    for (int v = 0; v < posedVertices.count && *ok; ++v) {
-        const PosedVertex& posed = posedVertices.items[v];
+    for (int v = 0; v < pose.posedVertices.count && *ok; ++v) {
+        const PosedVertex& posed = pose.posedVertices.items[v];
         const std::uint8_t bytes[4] = {EncodeCoordinate(posed.position.x, translate.x, scale.x),
                                        EncodeCoordinate(posed.position.y, translate.y, scale.y),
                                        EncodeCoordinate(posed.position.z, translate.z, scale.z),
@@ -88,7 +84,7 @@ void PutFrame(std::FILE* file, const Vector3& scale, const Vector3& translate, c
     }
 }
 
-bool WriteLiteralMd2(std::FILE* file, HostScene* scene, const ExportSettings& settings) {
+bool WriteLiteralMd2(std::FILE* file, PoseState* pose, HostScene* scene, const ExportSettings& settings) {
     const int vertices = ListCount(scene->vertices);
     int triangles = 0;
     for (int m = 0; m < ListCount(scene->meshes); ++m) {
@@ -100,7 +96,7 @@ bool WriteLiteralMd2(std::FILE* file, HostScene* scene, const ExportSettings& se
         }
         triangles += mesh.faceCount > 0 ? mesh.faceCount : 0;
     }
-    if (posedVertices.count != vertices || vertices == 0) {
+    if (pose->posedVertices.count != vertices || vertices == 0) {
         return false;
     }
     int skins = 0;
@@ -111,8 +107,9 @@ bool WriteLiteralMd2(std::FILE* file, HostScene* scene, const ExportSettings& se
 
     // First pass over every frame: the bounds.
     ModelBounds bounds{};
+    InitBindPose(pose);
     if (animations > 0) {
-        AnimatedBounds(scene, &bounds);
+        AnimatedBounds(pose, scene, &bounds);
     } else {
         StaticBounds(scene, &bounds);
     }
@@ -180,7 +177,7 @@ bool WriteLiteralMd2(std::FILE* file, HostScene* scene, const ExportSettings& se
     // Second pass over every frame: the frames themselves.
     header.ofs_frames = Offset(file);
     int framesWritten = 0;
-    InitBindPose();
+    InitBindPose(pose);
     if (scene->animations.items != nullptr) {
         for (int a = 0; a < animations && ok; ++a) {
             HostAnimation* animation = &scene->animations.items[a];
@@ -190,14 +187,14 @@ bool WriteLiteralMd2(std::FILE* file, HostScene* scene, const ExportSettings& se
             std::memcpy(stem, animation->name.narrow, kTextPairUnits);
             stem[kTextPairUnits - 1] = 0;
             for (int i = 0; i < frames && ok; ++i) {
-                EvaluatePose(scene, animation, AnimationSampleTime(step, i));
-                PutFrame(file, scale, translate, stem, i, &ok);
+                EvaluatePose(pose, scene, animation, AnimationSampleTime(step, i));
+                PutFrame(file, *pose, scale, translate, stem, i, &ok);
                 framesWritten += ok ? 1 : 0;
             }
         }
     } else {
-        EvaluatePose(scene, nullptr, 0);
-        PutFrame(file, scale, translate, "Frame", 0, &ok);
+        EvaluatePose(pose, scene, nullptr, 0);
+        PutFrame(file, *pose, scale, translate, "Frame", 0, &ok);
         framesWritten = ok ? 1 : 0;
     }
 
@@ -222,12 +219,13 @@ bool WriteLiteralExport(HostScene* scene) {
     if (scene == nullptr || !OpenExportTarget(scene->filePath.wide, &target)) {
         return false;
     }
-    ConvertSceneAxes(scene, 0);
-    AllocBonePoses(scene);
-    AllocPosedVertices(scene);
-    const bool written = WriteLiteralMd2(target.file, scene, *CurrentExportSettings());
+    ConvertSceneAxes(scene, kToModelAxes);
+    // The pose arrays alone, without the layouts the writer builds.
+    PoseState pose{};
+    AllocBonePoses(&pose, scene);
+    AllocPosedVertices(&pose, scene);
+    const bool written = WriteLiteralMd2(target.file, &pose, scene, *CurrentExportSettings());
     const bool placed = FinishExportTarget(&target, written);
-    FreeBonePoses();
-    FreePosedVertices();
+    ReleasePose(&pose);
     return placed && written;
 }

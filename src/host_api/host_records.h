@@ -31,6 +31,13 @@ struct HostList {
     T* items;
 };
 
+// The records a list holds: its count when the list is present, 0 when it is
+// absent or its count is not above 0.
+template <typename T>
+int ListCount(const HostList<T>& list) {
+    return list.items != nullptr && list.count > 0 ? list.count : 0;
+}
+
 struct HostSkinWeight {
     std::int32_t boneIndex;  // negative: no bone
     float weight;
@@ -100,10 +107,15 @@ struct HostMaterial {
     std::uint8_t hostReserved[888];
 };
 
+// HostTextureLayer.kind of a layer that names an image file.
+inline constexpr std::int32_t kTextureLayerImageFile = 1;
+// HostTextureLayer.flags bit of a layer the importer made.
+inline constexpr std::int32_t kTextureLayerImported = 1;
+
 struct HostTextureLayer {
     std::uint8_t hostReserved0[4];
-    std::int32_t kind;   // 1: an image file
-    std::int32_t flags;  // bit 0: set by the importer
+    std::int32_t kind;   // kTextureLayerImageFile: an image file
+    std::int32_t flags;  // kTextureLayerImported: set by the importer
     std::uint8_t hostReserved1[36];
     TextPair path;
 };
@@ -159,6 +171,9 @@ struct HostBone {
     std::uint8_t hostReserved4[100];
 };
 
+// Two kinds of items the host places in the scene (each with a position and
+// a transform), which only the axis conversion turns. The host keeps them in
+// two lists of different strides.
 struct HostPlacedItemA {
     std::uint8_t hostReserved0[832];
     float position[3];
@@ -195,11 +210,13 @@ struct HostScene {
 };
 
 // The record the host hands over with the register message.
+// Two constant words of the registration record whose meaning is the host's.
+inline constexpr std::int32_t kRegistrationFixedWords[2] = {3, 6};
+
 struct HostRegistration {
     const HostOp* ops;
     std::uint32_t identifier[4];
-    std::int32_t word24;  // 3
-    std::int32_t word28;  // 6
+    std::int32_t fixedWords[2];  // kRegistrationFixedWords
     std::uint8_t hostReserved0[8];
     void* callback;       // address of PluginCallback
     TextPair description;
@@ -312,8 +329,7 @@ static_assert(sizeof(HostScene) == 8000);
 
 CORVANE_PIN(HostRegistration, ops, 0);
 CORVANE_PIN(HostRegistration, identifier, 8);
-CORVANE_PIN(HostRegistration, word24, 24);
-CORVANE_PIN(HostRegistration, word28, 28);
+CORVANE_PIN(HostRegistration, fixedWords, 24);
 CORVANE_PIN(HostRegistration, callback, 40);
 CORVANE_PIN(HostRegistration, description, 48);
 CORVANE_PIN(HostRegistration, version, 828);

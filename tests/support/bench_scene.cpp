@@ -1,8 +1,8 @@
-#include "bench/bench_scene.h"
+#include "support/bench_scene.h"
 
 #include "anim/frame_sampling.h"
 #include "export/export_settings.h"
-#include "md2/frame_encoding.h"
+#include "export/frame_encoding.h"
 #include "plugin/plugin_state.h"
 #include "support/rig_builder.h"
 

@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "anim/pose_arrays.h"
+#include "anim/pose_state.h"
 #include "export/export_settings.h"
+#include "export/export_state.h"
 #include "host/ref_scene.h"
 #include "md2/md2_model.h"
-#include "md2/md2_writer.h"
+#include "export/export_writer.h"
 #include "platform/platform.h"
 #include "plugin/plugin_state.h"
 #include "support/md2_builder.h"
@@ -68,13 +69,15 @@ protected:
         scene_ = RefSceneCreate();
         SetCurrentScene(RefSceneHost(scene_));
         ResetExportSettings();
+        state_.scene = RefSceneHost(scene_);
+        state_.settings = CurrentExportSettings();
         const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
         dir_ = TestTempDir(std::string(test->test_suite_name()) + "." + test->name());
     }
     void TearDown() override {
-        FreeBonePoses();
-        FreePosedVertices();
-        ReleaseMd2Model();
+        ReleasePose(&pose_);
+        ReleaseKeptFrames(&state_.keptFrames);
+        ReleaseMd2Model(CurrentMd2Model());
         SetCurrentScene(nullptr);
         ResetExportSettings();
         RefSceneDestroy(scene_);
@@ -85,21 +88,21 @@ protected:
         RefSceneDestroy(scene_);
         scene_ = scene;
         SetCurrentScene(RefSceneHost(scene_));
+        state_.scene = RefSceneHost(scene_);
     }
     std::filesystem::path PathOf(const std::string& name) { return std::filesystem::u8path(dir_ + name); }
 
-    // Builds the pose arrays as the write request does, then runs WriteMd2
-    // into a fresh file and keeps its bytes.
+    // Starts the pose as the write request does, then runs WriteMd2 into a
+    // fresh file and keeps its bytes.
     int Write(const std::string& name = "out.md2") {
-        AllocBonePoses(Host());
-        AllocPosedVertices(Host());
+        StartPose(&pose_, Host());
         const std::filesystem::path path = PathOf(name);
         std::FILE* file = PlatformOpenFile(path.u16string().c_str(), "wb");
         EXPECT_NE(file, nullptr);
         if (file == nullptr) {
             return -1;
         }
-        const int answer = WriteMd2(file);
+        const int answer = WriteMd2(file, &state_);
         EXPECT_EQ(std::fclose(file), 0);
         bytes_ = ReadWholeFile(path);
         return answer;
@@ -130,6 +133,8 @@ protected:
     }
 
     RefScene* scene_ = nullptr;
+    ExportState state_{};
+    PoseState& pose_ = state_.pose;
     std::string dir_;
     std::vector<std::uint8_t> bytes_;
 };

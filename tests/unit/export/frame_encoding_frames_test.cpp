@@ -8,11 +8,11 @@
 #include <string>
 
 #include "anim/frame_sampling.h"
-#include "anim/pose_arrays.h"
 #include "anim/pose_evaluation.h"
-#include "md2/frame_encoding.h"
+#include "md2/normal_index.h"
+#include "export/frame_encoding.h"
 #include "md2/md2_normals.h"
-#include "unit/md2/md2_writer_test_support.h"
+#include "unit/export/export_writer_test_support.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ TEST_F(FrameWriting, StaticSceneWritesOneRestFrameNamedFrame0) {
     // Without bones the rest pose keeps the normals the working array took
     // from the host: two table directions and a zero normal.
     for (int v = 0; v < 3; ++v) {
-        const Vector3& normal = posedVertices.items[v].normal;
+        const Vector3& normal = pose_.posedVertices.items[v].normal;
         const int index = bytes_[frame + 40 + 4 * v + 3];
         if (v < 2) {
             EXPECT_EQ(kMd2Normals[index][0], normal.x) << v;
@@ -187,15 +187,14 @@ TEST_F(AnimatedFrames, FramesPerAnimationNumberedFromZeroWithSharedBox) {
     const Md2Model* model = ParseWritten();
     ASSERT_EQ(model->frameCount, 5);
     const float step[3] = {GetF32(bytes_, first), GetF32(bytes_, first + 4), GetF32(bytes_, first + 8)};
-    InitBindPose();
     int f = 0;
     for (int a = 0; a < 2; ++a) {
         HostAnimation* animation = &Host()->animations.items[a];
         for (int i = 0; i < AnimationFrameCount(animation); ++i, ++f) {
-            EvaluatePose(Host(), animation, AnimationSampleTime(AnimationSampleStep(animation), i));
+            EvaluatePose(&pose_, Host(), animation, AnimationSampleTime(AnimationSampleStep(animation), i));
             for (int v = 0; v < 3; ++v) {
                 const Md2Position& decoded = model->frames[f].positions[v];
-                const Vector3& posed = posedVertices.items[v].position;
+                const Vector3& posed = pose_.posedVertices.items[v].position;
                 EXPECT_NEAR(decoded.x, posed.x, step[0] + 1e-5f) << names[f] << " vertex " << v;
                 EXPECT_NEAR(decoded.y, posed.y, step[1] + 1e-5f) << names[f] << " vertex " << v;
                 EXPECT_NEAR(decoded.z, posed.z, step[2] + 1e-5f) << names[f] << " vertex " << v;

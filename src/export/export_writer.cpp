@@ -1,73 +1,14 @@
-#include "md2/md2_writer.h"
+#include "export/export_writer.h"
 
 #include <cstring>
-#include <new>
 
-#include "export/export_settings.h"
-#include "md2/frame_encoding.h"
-#include "md2/kept_frames.h"
-#include "plugin/host_ops.h"
-#include "plugin/plugin_state.h"
+#include "export/export_state.h"
+#include "export/frame_encoding.h"
+#include "host_api/host_ops.h"
+#include "md2/md2_sections.h"
 #include "util/float_convert.h"
 #include "util/path.h"
 #include "util/text.h"
-
-// --- Working arrays ----------------------------------------------------------------
-
-namespace {
-
-template <typename T>
-void ReleaseArray(T** items, int* count) {
-    delete[] *items;
-    *items = nullptr;
-    *count = 0;
-}
-
-template <typename T>
-bool AllocArray(T** items, int* count, int wanted) {
-    ReleaseArray(items, count);
-    if (wanted <= 0) {
-        return false;
-    }
-    *items = new (std::nothrow) T[static_cast<std::size_t>(wanted)]();
-    if (*items == nullptr) {
-        return false;
-    }
-    *count = wanted;
-    return true;
-}
-
-}  // namespace
-
-bool AllocTexCoordCopy(ExportArrays* arrays, int count) {
-    return AllocArray(&arrays->texCoords, &arrays->texCoordCount, count);
-}
-
-bool AllocTriangleCopy(ExportArrays* arrays, int count) {
-    return AllocArray(&arrays->triangles, &arrays->triangleCount, count);
-}
-
-void ReleaseExportArrays(ExportArrays* arrays) {
-    ReleaseArray(&arrays->texCoords, &arrays->texCoordCount);
-    ReleaseArray(&arrays->triangles, &arrays->triangleCount);
-    ReleaseArray(&arrays->glCommands, &arrays->glCommandCount);
-    arrays->glCommandsWritten = 0;
-}
-
-bool BuildGlCommands(ExportArrays* arrays) {
-    if (arrays->texCoords == nullptr || arrays->triangles == nullptr) {
-        return false;
-    }
-    if (!AllocArray(&arrays->glCommands, &arrays->glCommandCount, 1)) {
-        arrays->glCommandsWritten = 0;
-        return false;
-    }
-    arrays->glCommands[0] = 0;  // end of the (empty) command list
-    arrays->glCommandsWritten = 1;
-    return true;
-}
-
-// --- Writing -----------------------------------------------------------------------
 
 namespace {
 
@@ -75,12 +16,9 @@ constexpr char kUntitledSkin[] = "models/untitled.tga";
 // The longest skin name written, so that the 64-byte record keeps a terminator.
 constexpr std::size_t kLongestSkinName = kMd2SkinBytes - 1;
 // File offsets are int32 values in the header.
-constexpr std::int64_t kLargestFile = INT32_MAX;
-
-template <typename T>
-int ListCount(const HostList<T>& list) {
-    return list.items != nullptr && list.count > 0 ? list.count : 0;
-}
+constexpr std::int64_t kLargestFile = kMd2LargestOffset;
+// The GL command list the writer leaves: its end word alone.
+constexpr std::int32_t kGlCommandsEnd = 0;
 
 struct SceneCounts {
     int vertices;   // V
@@ -124,8 +62,8 @@ bool CountGeometry(const HostScene* scene, SceneCounts* counts) {
 
 // Layer 0 of the material when it is an image file, else null.
 const HostTextureLayer* SkinLayer(HostMaterial* material) {
-    const HostTextureLayer* layer = TextureLayer(material, 0);
-    return layer != nullptr && layer->kind == 1 ? layer : nullptr;
+    const HostTextureLayer* layer = TextureLayer(material, kFirstTextureLayer);
+    return layer != nullptr && layer->kind == kTextureLayerImageFile ? layer : nullptr;
 }
 
 int CountSkins(HostScene* scene) {
@@ -211,27 +149,6 @@ std::int16_t Texel(int size, float coordinate) {
     return Low16(TruncateToInt32(static_cast<float>(size) * coordinate));
 }
 
-bool WriteBytes(std::FILE* file, const std::uint8_t* bytes, std::size_t size) {
-    return std::fwrite(bytes, size, 1, file) == 1;
-}
-
-bool WriteHeader(std::FILE* file, const Md2Header& header) {
-    std::uint8_t bytes[kMd2HeaderBytes];
-    EncodeMd2Header(header, bytes);
-    return WriteBytes(file, bytes, sizeof(bytes));
-}
-
-// The current position as a header offset; false when it cannot be taken or
-// does not fit.
-bool TakeOffset(std::FILE* file, std::int32_t* offset) {
-    const long position = std::ftell(file);
-    if (position < 0 || position > kLargestFile) {
-        return false;
-    }
-    *offset = static_cast<std::int32_t>(position);
-    return true;
-}
-
 bool WriteSkins(std::FILE* file, HostScene* scene, const ExportSettings& settings) {
     for (int i = 0; i < ListCount(scene->materials); ++i) {
         const HostTextureLayer* layer = SkinLayer(&scene->materials.items[i]);
@@ -240,7 +157,7 @@ bool WriteSkins(std::FILE* file, HostScene* scene, const ExportSettings& setting
         }
         char name[kMd2SkinBytes];
         SkinName(*layer, settings.localSkinDirectory, name);
-        if (!WriteBytes(file, reinterpret_cast<const std::uint8_t*>(name), kMd2SkinBytes)) {
+        if (!WriteMd2Bytes(file, reinterpret_cast<const std::uint8_t*>(name), kMd2SkinBytes)) {
             return false;
         }
     }
@@ -248,9 +165,7 @@ bool WriteSkins(std::FILE* file, HostScene* scene, const ExportSettings& setting
 }
 
 // Every face corner in host order, scaled by the skin size.
-bool WriteTexCoords(std::FILE* file, const HostScene* scene, const ExportSettings& settings,
-                    ExportArrays* arrays) {
-    int k = 0;
+bool WriteTexCoords(std::FILE* file, const HostScene* scene, const ExportSettings& settings) {
     for (int m = 0; m < ListCount(scene->meshes); ++m) {
         const HostMesh& mesh = scene->meshes.items[m];
         for (int f = 0; f < mesh.faceCount; ++f) {
@@ -258,13 +173,10 @@ bool WriteTexCoords(std::FILE* file, const HostScene* scene, const ExportSetting
                 float u = 0;
                 float v = 0;
                 CornerUV(scene, mesh.faces[f], c, &u, &v);
-                Md2TexCoordRecord& record = arrays->texCoords[k++];
-                record.s = Texel(settings.skinWidth, u);
-                record.t = Texel(settings.skinHeight, v);
+                const Md2TexCoordRecord record = {Texel(settings.skinWidth, u), Texel(settings.skinHeight, v)};
                 std::uint8_t bytes[kMd2TexCoordBytes];
-                StoreI16LE(bytes, record.s);
-                StoreI16LE(bytes + 2, record.t);
-                if (!WriteBytes(file, bytes, sizeof(bytes))) {
+                EncodeMd2TexCoord(record, bytes);
+                if (!WriteMd2Bytes(file, bytes, sizeof(bytes))) {
                     return false;
                 }
             }
@@ -275,22 +187,20 @@ bool WriteTexCoords(std::FILE* file, const HostScene* scene, const ExportSetting
 
 // Corners 2, 1, 0 of each face, with texture coordinates k + 2, k + 1, k:
 // the file's winding is the opposite of the host's.
-bool WriteTriangles(std::FILE* file, const HostScene* scene, ExportArrays* arrays) {
+bool WriteTriangles(std::FILE* file, const HostScene* scene) {
     int k = 0;
-    int t = 0;
     for (int m = 0; m < ListCount(scene->meshes); ++m) {
         const HostMesh& mesh = scene->meshes.items[m];
         for (int f = 0; f < mesh.faceCount; ++f, k += 3) {
             const std::int32_t* corners = mesh.faces[f].vertexIndices;
-            Md2TriangleRecord& record = arrays->triangles[t++];
-            std::uint8_t bytes[kMd2TriangleBytes];
+            Md2TriangleRecord record;
             for (int i = 0; i < 3; ++i) {
                 record.index_xyz[i] = Low16(corners[2 - i]);
                 record.index_st[i] = Low16(k + 2 - i);
-                StoreI16LE(bytes + 2 * i, record.index_xyz[i]);
-                StoreI16LE(bytes + 6 + 2 * i, record.index_st[i]);
             }
-            if (!WriteBytes(file, bytes, sizeof(bytes))) {
+            std::uint8_t bytes[kMd2TriangleBytes];
+            EncodeMd2Triangle(record, bytes);
+            if (!WriteMd2Bytes(file, bytes, sizeof(bytes))) {
                 return false;
             }
         }
@@ -298,27 +208,27 @@ bool WriteTriangles(std::FILE* file, const HostScene* scene, ExportArrays* array
     return true;
 }
 
-bool WriteGlCommands(std::FILE* file, const ExportArrays& arrays) {
-    for (int i = 0; i < arrays.glCommandsWritten; ++i) {
-        std::uint8_t bytes[4];
-        StoreI32LE(bytes, arrays.glCommands[i]);
-        if (!WriteBytes(file, bytes, sizeof(bytes))) {
-            return false;
-        }
+// The end word of the GL command list, when the file has triangles; a file
+// without triangles keeps the list empty. Answers the words written.
+bool WriteGlCommands(std::FILE* file, int triangles, std::int32_t* words) {
+    *words = 0;
+    if (triangles <= 0) {
+        return true;
     }
-    return true;
+    std::uint8_t bytes[4];
+    StoreI32LE(bytes, kGlCommandsEnd);
+    *words = 1;
+    return WriteMd2Bytes(file, bytes, sizeof(bytes));
 }
 
-bool WriteAllSections(std::FILE* file, HostScene* scene, const ExportSettings& settings, ExportArrays* arrays) {
+bool WriteAllSections(std::FILE* file, ExportState* state) {
+    HostScene* scene = state->scene;
+    const ExportSettings& settings = *state->settings;
     SceneCounts counts{};
     if (!CountGeometry(scene, &counts)) {
         return false;
     }
     const int texCoords = 3 * counts.triangles;
-    if ((texCoords > 0 && !AllocTexCoordCopy(arrays, texCoords)) ||
-        (counts.triangles > 0 && !AllocTriangleCopy(arrays, counts.triangles))) {
-        return false;
-    }
     counts.skins = CountSkins(scene);
     const bool animated = scene->animations.items != nullptr;
     if (!FileFitsOffsets(counts, ExportFrameTotal(scene))) {
@@ -326,46 +236,36 @@ bool WriteAllSections(std::FILE* file, HostScene* scene, const ExportSettings& s
     }
 
     Md2Header header{};
-    const FrameBox box = FillHeader(scene, &header, texCoords, counts.vertices, counts.triangles, counts.skins,
-                                    settings.skinWidth, settings.skinHeight);
-    if (!WriteHeader(file, header) || !TakeOffset(file, &header.ofs_skins) || !WriteSkins(file, scene, settings) ||
-        !TakeOffset(file, &header.ofs_st) || !WriteTexCoords(file, scene, settings, arrays) ||
-        !TakeOffset(file, &header.ofs_tris) || !WriteTriangles(file, scene, arrays) ||
-        !TakeOffset(file, &header.ofs_frames)) {
+    const FrameBox box = FillHeader(state, &header, texCoords, counts.vertices, counts.triangles, counts.skins);
+    if (!WriteMd2Header(file, header) || !TakeMd2Offset(file, &header.ofs_skins) ||
+        !WriteSkins(file, scene, settings) || !TakeMd2Offset(file, &header.ofs_st) ||
+        !WriteTexCoords(file, scene, settings) || !TakeMd2Offset(file, &header.ofs_tris) ||
+        !WriteTriangles(file, scene) || !TakeMd2Offset(file, &header.ofs_frames)) {
         return false;
     }
 
     FrameRun run{};
-    const int framesOk = animated ? WriteAnimatedFrames(scene, file, box, &run)
-                                       : WriteStaticFrame(scene, file, box, &run);
+    const int framesOk = animated ? WriteAnimatedFrames(state, file, box, &run) : WriteStaticFrame(state, file, box, &run);
     if (framesOk == 0) {
         return false;
     }
-    // With triangles the list must hold its end word; without, it stays empty.
-    if (!BuildGlCommands(arrays) && counts.triangles > 0) {
-        return false;
-    }
-    header.num_glcmds = arrays->glCommandsWritten;
-    if (!TakeOffset(file, &header.ofs_glcmds) || !WriteGlCommands(file, *arrays) ||
-        !TakeOffset(file, &header.ofs_end)) {
+    if (!TakeMd2Offset(file, &header.ofs_glcmds) || !WriteGlCommands(file, counts.triangles, &header.num_glcmds) ||
+        !TakeMd2Offset(file, &header.ofs_end)) {
         return false;
     }
     header.framesize = run.frameSize;
     // The frames that are in the file, whatever the settings last counted.
     header.num_frames = run.framesWritten;
-    return std::fseek(file, 0, SEEK_SET) == 0 && WriteHeader(file, header) && std::fseek(file, 0, SEEK_END) == 0;
+    return std::fseek(file, 0, SEEK_SET) == 0 && WriteMd2Header(file, header) && std::fseek(file, 0, SEEK_END) == 0;
 }
 
 }  // namespace
 
-int WriteMd2(std::FILE* file) {
-    HostScene* scene = CurrentScene();
-    if (file == nullptr || scene == nullptr) {
+int WriteMd2(std::FILE* file, ExportState* state) {
+    if (file == nullptr || state == nullptr || state->scene == nullptr || state->settings == nullptr) {
         return 0;
     }
-    ExportArrays arrays{};
-    const bool written = WriteAllSections(file, scene, *CurrentExportSettings(), &arrays);
-    ReleaseExportArrays(&arrays);
-    ReleaseKeptFrames();
+    const bool written = WriteAllSections(file, state);
+    ReleaseKeptFrames(&state->keptFrames);
     return written ? 1 : 0;
 }

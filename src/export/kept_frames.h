@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "geom/vector3.h"
-#include "plugin/host_records.h"
+#include "host_api/host_records.h"
 
 constexpr std::int64_t kKeptFramesBudget = std::int64_t{96} << 20;  // bytes
 
@@ -22,22 +22,24 @@ struct KeptFrames {
     std::uint8_t* normals;   // frames x vertices normal table indices
 };
 
-// Takes room for every frame of the scene's export at the current posed
-// vertex count. False, with nothing kept, when that is over the budget or
-// memory could not be had.
-bool StartKeptFrames(HostScene* scene);
+struct ExportState;
 
-// The bounds pass's per-frame callback: keeps the current posed positions
-// and their normal indices as frame `frame` (0 upward in evaluation order).
-// A frame out of step spoils the whole set.
+// Takes room for every frame of the export at the current posed vertex
+// count. False, with nothing kept, when that is over the budget or memory
+// could not be had.
+bool StartKeptFrames(ExportState* state);
+
+// The bounds pass's per-frame callback (context: the ExportState): keeps the
+// current posed positions and their normal indices as frame `frame` (0
+// upward in evaluation order). A frame out of step spoils the whole set.
 void KeepFrame(int frame, void* context);
 
 // After the bounds pass: releases the frames unless every one was kept.
-void FinishKeptFrames();
+void FinishKeptFrames(KeptFrames* kept);
 
-// The kept frames when they are whole and were taken for this scene as it
-// now stands, else null.
-const KeptFrames* KeptFramesFor(HostScene* scene);
+// The kept frames when they are whole and were taken for the export's scene
+// as it now stands, else null.
+const KeptFrames* KeptFramesFor(const ExportState& state);
 
 // Releases the kept frames; harmless when nothing is kept.
-void ReleaseKeptFrames();
+void ReleaseKeptFrames(KeptFrames* kept);

@@ -1,4 +1,4 @@
-#include "plugin/host_ops.h"
+#include "host_api/host_ops.h"
 
 namespace {
 
@@ -25,29 +25,29 @@ void PreExportFallback(HostScene* scene) { CallSlot<void>(scene, kSlotPreExportF
 int PreExportQuery(HostScene* scene, TextPair* text) {
     return CallSlot<int>(scene, kSlotPreExportQuery, text);
 }
-void PostTriangulate(HostScene* scene, int value) { CallSlot<void>(scene, kSlotPostTriangulate, value); }
+void PostTriangulate(HostScene* scene, int notify) { CallSlot<void>(scene, kSlotPostTriangulate, notify); }
 int AllocVertices(HostScene* scene, int count) { return CallSlot<int>(scene, kSlotAllocVertices, count); }
 void PreMaterialCheck(HostScene* scene) { CallSlot<void>(scene, kSlotPreMaterialCheck); }
-void PostImport(HostScene* scene, int value) { CallSlot<void>(scene, kSlotPostImport, value); }
-void PreBoneConversion(HostScene* scene, int value) {
-    CallSlot<void>(scene, kSlotPreBoneConversion, value);
+void PostImport(HostScene* scene, int notify) { CallSlot<void>(scene, kSlotPostImport, notify); }
+void PreBoneConversion(HostScene* scene, int notify) {
+    CallSlot<void>(scene, kSlotPreBoneConversion, notify);
 }
-HostImage* LoadImage(HostScene* scene, TextPair* path, int value) {
-    return CallSlot<HostImage*>(scene, kSlotLoadImage, path, value);
+HostImage* LoadImage(HostScene* scene, TextPair* path, int flag) {
+    return CallSlot<HostImage*>(scene, kSlotLoadImage, path, flag);
 }
 void ReleaseImage(HostScene* scene, HostImage* image) { CallSlot<void>(scene, kSlotReleaseImage, image); }
 HostMaterial* AddMaterial(HostScene* scene, TextPair* name) {
     return CallSlot<HostMaterial*>(scene, kSlotAddMaterial, name);
 }
-void* AddGroup(HostScene* scene, TextPair* name, int value) {
-    return CallSlot<void*>(scene, kSlotAddGroup, name, value);
+void* AddGroup(HostScene* scene, TextPair* name, int parent) {
+    return CallSlot<void*>(scene, kSlotAddGroup, name, parent);
 }
 HostMesh* NewestMesh(HostScene* scene) { return CallSlot<HostMesh*>(scene, kSlotNewestMesh); }
 
 int AllocFaces(HostMesh* mesh, int count) { return CallSlot<int>(mesh, kSlotAllocFaces, count); }
 
-HostTextureLayer* OpenTextureLayer(HostMaterial* material, int layer, int value) {
-    return CallSlot<HostTextureLayer*>(material, kSlotOpenTextureLayer, layer, value);
+HostTextureLayer* OpenTextureLayer(HostMaterial* material, int layer, int create) {
+    return CallSlot<HostTextureLayer*>(material, kSlotOpenTextureLayer, layer, create);
 }
 HostTextureLayer* TextureLayer(HostMaterial* material, int layer) {
     return CallSlot<HostTextureLayer*>(material, kSlotTextureLayer, layer);

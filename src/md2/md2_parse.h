@@ -1,0 +1,13 @@
+// Decoding an MD2 file held in memory.
+#pragma once
+
+#include "host_api/host_records.h"
+#include "md2/md2_model.h"
+#include "md2/read_cursor.h"
+
+// Decodes the bytes from the cursor's position into the model: 1 loaded, 0
+// failed, 3 not an MD2 file (the read request's answers). Every section is
+// checked against the bytes before it is decoded. Failure texts go into
+// errorText (which may be null). Leaves the model empty after a failure;
+// keeps the model's sourcePath.
+int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText);
