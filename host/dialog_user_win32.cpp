@@ -14,12 +14,12 @@
 
 #include "host/dialog_user.h"
 #include "host/host_platform.h"
-#include "platform/transcript_field.h"
+#include "platform/user_script.h"
 
 namespace {
 
 struct UserState {
-    std::vector<std::string> steps;
+    std::vector<UserStep> steps;
     std::size_t next = 0;
     std::string transcript;
     DWORD requestThread = 0;
@@ -187,8 +187,8 @@ void AnswerMessageBox(HWND box) {
     }
     Screenshot(box);
     int answer = IDOK;
-    if (user->next < user->steps.size() && user->steps[user->next].rfind("answer", 0) == 0) {
-        answer = std::atoi(user->steps[user->next].c_str() + 6) == 2 ? IDCANCEL : IDOK;
+    if (user->next < user->steps.size() && user->steps[user->next].verb == UserVerb::Answer) {
+        answer = user->steps[user->next].value == IDCANCEL ? IDCANCEL : IDOK;
         ++user->next;
     }
     if (!hasCancel) {
@@ -208,33 +208,22 @@ bool Perform(HWND dialog) {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return true;
     }
-    std::string step = user->steps[user->next++];
-    char verb[16] = {};
-    int id = 0;
-    int value = 0;
-    int consumed = 0;
-    std::sscanf(step.c_str(), "%15s%n", verb, &consumed);
-    std::string rest = step.substr(static_cast<std::size_t>(consumed));
-    std::string v = verb;
-    if (v == "select" && std::sscanf(rest.c_str(), "%d %d", &id, &value) == 2) {
-        SendMessageW(GetDlgItem(dialog, id), LB_SETCURSEL, static_cast<WPARAM>(value), 0);
+    const UserStep& step = user->steps[user->next++];
+    if (step.verb == UserVerb::Select) {
+        SendMessageW(GetDlgItem(dialog, step.id), LB_SETCURSEL, static_cast<WPARAM>(step.value), 0);
         return false;
     }
-    if (v == "type" && std::sscanf(rest.c_str(), " %d%n", &id, &consumed) == 1) {
-        std::string text = rest.substr(static_cast<std::size_t>(consumed));
-        if (!text.empty() && text[0] == ' ') {
-            text.erase(0, 1);
-        }
-        std::u16string wide = HostWiden(text);
+    if (step.verb == UserVerb::Type) {
+        std::u16string wide = HostWiden(step.text);
         std::wstring w(wide.begin(), wide.end());
-        SendMessageW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
+        SendMessageW(GetDlgItem(dialog, step.id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
         return false;
     }
-    if (v == "press" && std::sscanf(rest.c_str(), "%d", &id) == 1) {
-        PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    if (step.verb == UserVerb::Press) {
+        PostMessageW(GetDlgItem(dialog, step.id), BM_CLICK, 0, 0);
         return true;
     }
-    if (v == "escape") {
+    if (step.verb == UserVerb::Escape) {
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
         HWND target = GetGUIThreadInfo(user->requestThread, &info) && info.hwndFocus ? info.hwndFocus : dialog;
@@ -242,11 +231,11 @@ bool Perform(HWND dialog) {
         PostMessageW(target, WM_KEYUP, VK_ESCAPE, 0xC0010001);
         return true;
     }
-    if (v == "close") {
+    if (step.verb == UserVerb::Close) {
         PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         return true;
     }
-    user->transcript += "  ignored step \"" + step + "\"\n";
+    user->transcript += "  ignored step \"" + step.source + "\"\n";
     return false;
 }
 
@@ -305,19 +294,7 @@ void StartDialogUser(const std::string& script) {
     user = new UserState;
     user->requestThread = GetCurrentThreadId();
     user->screenshotDirectory = screenshotDirectory;
-    std::size_t start = 0;
-    while (start <= script.size()) {
-        std::size_t end = script.find(';', start);
-        if (end == std::string::npos) {
-            end = script.size();
-        }
-        std::string step = script.substr(start, end - start);
-        std::size_t first = step.find_first_not_of(' ');
-        if (first != std::string::npos) {
-            user->steps.push_back(step.substr(first));
-        }
-        start = end + 1;
-    }
+    user->steps = ParseUserScript(script);
     user->worker = std::thread(Run);
 }
 

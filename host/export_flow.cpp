@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "host/dialog_user.h"
+#include "platform/user_script.h"
+#include "res/dialog_ids.h"
 
 namespace {
 
@@ -58,29 +60,29 @@ std::string QuotedField(const std::string& line) {
 std::string ExportDialogScript(const ExportChoices& choices) {
     std::string script;
     for (const auto& rename : choices.renames) {
-        script += "select 112 " + std::to_string(rename.first) + "; press 3; type 1006 " + rename.second +
-                  "; press 1; ";
+        script += UserSelect(IDC_ANIMATION_LIST, rename.first) + "; " + UserPress(IDC_RENAME) + "; " +
+                  UserType(IDC_NEW_NAME, rename.second) + "; " + UserPress(IDC_OK) + "; ";
     }
     if (choices.setDirectory) {
-        script += "type 1002 " + choices.directory + "; ";
+        script += UserType(IDC_SKIN_DIRECTORY, choices.directory) + "; ";
     }
     if (!choices.width.empty()) {
-        script += "type 1000 " + choices.width + "; ";
+        script += UserType(IDC_SKIN_WIDTH, choices.width) + "; ";
     }
     if (!choices.height.empty()) {
-        script += "type 1001 " + choices.height + "; ";
+        script += UserType(IDC_SKIN_HEIGHT, choices.height) + "; ";
     }
-    return script + (choices.cancel ? "press 2" : "press 1");
+    return script + UserPress(choices.cancel ? IDC_CANCEL : IDC_OK);
 }
 
 ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script) {
     ExportRun run;
     RefSetFilePath(scene, outPath);
     StartDialogUser(script);
-    run.optionsAnswer = SendRequest(session, kHostExportOptions, scene);
+    run.optionsAnswer = SendRequest(session, kRequestExportOptions, scene);
     run.transcript = FinishDialogUser();
     if (run.optionsAnswer == 1) {
-        run.writeAnswer = SendRequest(session, kHostWrite, scene);
+        run.writeAnswer = SendRequest(session, kRequestWrite, scene);
         run.errorText = RefErrorText(scene);
     }
     return run;

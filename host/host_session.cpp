@@ -19,7 +19,7 @@ bool OpenSession(const std::string& pluginPath, HostSession* session, std::strin
         return false;
     }
     session->versionAnswer = session->version();
-    session->registerAnswer = session->proc(kHostRegister, &session->registration.record, session->module);
+    session->registerAnswer = session->proc(kMessageRegister, &session->registration.record, session->module);
     if (session->registerAnswer == 0 || RegisteredCallback(session) == nullptr) {
         *error = "the plug-in refused registration";
         CloseSession(session);

@@ -6,18 +6,12 @@
 #include <string>
 
 #include "host/ref_registration.h"
+#include "host_api/host_requests.h"
 #include "host/ref_scene.h"
 
 using PluginProcFunction = int (*)(std::uint32_t, HostRegistration*, void*);
 using PluginVersionFunction = int (*)();
 using PluginCallbackFunction = int (*)(std::uint32_t, HostScene*, void*, std::intptr_t);
-
-inline constexpr std::uint32_t kHostRegister = 0x10015;
-inline constexpr std::uint32_t kHostVersionQuery = 0x10016;
-inline constexpr std::uint32_t kHostRead = 0x10017;
-inline constexpr std::uint32_t kHostWrite = 0x10018;
-inline constexpr std::uint32_t kHostImportOptions = 0x1001E;
-inline constexpr std::uint32_t kHostExportOptions = 0x1001F;
 
 struct HostSession {
     void* module;

@@ -20,13 +20,13 @@ std::string BaseName(const std::string& path) {
 ImportRun RunImport(HostSession* session, RefScene* scene, const std::string& path, const std::string& script) {
     ImportRun run;
     RefSetFilePath(scene, path);
-    run.readAnswer = SendRequest(session, kHostRead, scene);
+    run.readAnswer = SendRequest(session, kRequestRead, scene);
     run.errorText = RefErrorText(scene);
     if (run.readAnswer != 1) {
         return run;
     }
     StartDialogUser(script);
-    run.optionsAnswer = SendRequest(session, kHostImportOptions, scene);
+    run.optionsAnswer = SendRequest(session, kRequestImportOptions, scene);
     run.transcript = FinishDialogUser();
     return run;
 }

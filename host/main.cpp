@@ -14,6 +14,8 @@
 #include "host/import_flow.h"
 #include "host/sample_model.h"
 #include "host/registration_check.h"
+#include "platform/user_script.h"
+#include "res/dialog_ids.h"
 
 namespace {
 
@@ -50,7 +52,7 @@ int Info(const std::string& pluginPath) {
     }
     const HostRegistration& record = session.registration.record;
     std::printf("PluginVersion: %d\n", session.versionAnswer);
-    std::printf("version query: %d\n", session.proc(kHostVersionQuery, nullptr, nullptr));
+    std::printf("version query: %d\n", session.proc(kMessageVersionQuery, nullptr, nullptr));
     std::printf("register: %d\n", session.registerAnswer);
     std::printf("identifier: %08X %08X %08X %08X\n", record.identifier[0], record.identifier[1],
                 record.identifier[2], record.identifier[3]);
@@ -84,15 +86,16 @@ bool Load(const std::string& pluginPath, HostSession* session) {
 int Import(const std::vector<std::string>& args) {
     std::string pluginPath = Absolute(args[1]);
     std::string file = Absolute(args[2]);
-    std::string script = "press 1";
+    const std::string cancel = UserPress(IDC_CANCEL);
+    std::string script = UserPress(IDC_OK);
     std::string objPath;
     bool interactive = false;
     bool showTranscript = false;
     for (std::size_t i = 3; i < args.size(); ++i) {
         if (args[i] == "--frame" && i + 1 < args.size()) {
-            script = "select 112 " + args[++i] + "; press 1";
+            script = UserSelect(IDC_FRAME_LIST, args[++i]) + "; " + UserPress(IDC_OK);
         } else if (args[i] == "--cancel") {
-            script = "press 2";
+            script = cancel;
         } else if (args[i] == "--interactive") {
             interactive = true;
         } else if (args[i] == "--obj" && i + 1 < args.size()) {
@@ -112,10 +115,10 @@ int Import(const std::vector<std::string>& args) {
     ImportRun run;
     if (interactive) {
         RefSetFilePath(scene, file);
-        run.readAnswer = SendRequest(&session, kHostRead, scene);
+        run.readAnswer = SendRequest(&session, kRequestRead, scene);
         run.errorText = RefErrorText(scene);
         if (run.readAnswer == 1) {
-            run.optionsAnswer = SendRequest(&session, kHostImportOptions, scene);
+            run.optionsAnswer = SendRequest(&session, kRequestImportOptions, scene);
         }
     } else {
         run = RunImport(&session, scene, file, script);
@@ -131,7 +134,7 @@ int Import(const std::vector<std::string>& args) {
         std::printf("%s", run.transcript.c_str());
     }
     std::printf("%s", DescribeScene(scene).c_str());
-    int result = run.optionsAnswer == 1 || (run.optionsAnswer == 2 && script == "press 2") ? 0 : 1;
+    int result = run.optionsAnswer == 1 || (run.optionsAnswer == 2 && script == cancel) ? 0 : 1;
     if (!objPath.empty()) {
         bool written = WriteSceneObj(scene, objPath);
         std::printf("obj: %s %s\n", objPath.c_str(), written ? "written" : "could not be written");
@@ -206,7 +209,7 @@ int Export(const std::vector<std::string>& args) {
         std::printf("source: demo scene, skin image %s\n", DemoSkinPath(FolderOf(outPath)).c_str());
     } else {
         scene = RefSceneCreate();
-        ImportRun imported = RunImport(&session, scene, source, "press 1");
+        ImportRun imported = RunImport(&session, scene, source, UserPress(IDC_OK));
         std::printf("source: %s imported (read request %d, import-options request %d)\n", source.c_str(),
                     imported.readAnswer, imported.optionsAnswer);
         if (imported.optionsAnswer != 1) {

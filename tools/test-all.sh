@@ -3,6 +3,7 @@
 #  - the native build, whose ctest run also covers the Windows DLL and the
 #    Windows test program under Wine inside Xvfb;
 #  - the native build under AddressSanitizer and UndefinedBehaviorSanitizer;
+#  - the native build with plain scalar code instead of vector types;
 #  - a short fuzzing run of the MD2 parser.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,6 +17,10 @@ ctest --preset native -j "$jobs"
 cmake --preset native-asan
 cmake --build --preset native-asan -j "$jobs"
 ctest --preset native-asan -j "$jobs"
+
+cmake --preset native-portable
+cmake --build --preset native-portable -j "$jobs"
+ctest --preset native-portable -j "$jobs"
 
 if [ -x tools/fuzz-smoke.sh ]; then
   tools/fuzz-smoke.sh

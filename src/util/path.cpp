@@ -24,19 +24,45 @@ void JoinNameAndExtension(const Char* name, const Char* ext, Char* out) {
     Append(out, Append(out, 0, name), ext);
 }
 
+// The four parts of a path, in either width.
+template <typename Char>
+struct PathParts {
+    Char drive[kSplitDriveCap];
+    Char dir[kSplitPartCap];
+    Char name[kSplitPartCap];
+    Char ext[kSplitPartCap];
+};
+
+void SplitPath(const char16_t* path, PathParts<char16_t>* parts) {
+    PlatformSplitPathWide(path, parts->drive, parts->dir, parts->name, parts->ext);
+}
+
+void SplitPath(const char* path, PathParts<char>* parts) {
+    PlatformSplitPathNarrow(path, parts->drive, parts->dir, parts->name, parts->ext);
+}
+
+// File name and extension of the path, in either width.
+template <typename Char>
+int FileNameOf(const Char* path, Char* out) {
+    if (path == nullptr || out == nullptr) {
+        return 0;
+    }
+    PathParts<Char> parts;
+    SplitPath(path, &parts);
+    JoinNameAndExtension(parts.name, parts.ext, out);
+    return 1;
+}
+
 }  // namespace
 
 int DirectoryOfPath(const char16_t* path, char16_t* out) {
     if (path == nullptr || out == nullptr) {
         return 0;
     }
-    char16_t drive[kSplitDriveCap];
-    char16_t dir[kSplitPartCap];
-    char16_t name[kSplitPartCap];
-    char16_t ext[kSplitPartCap];
-    PlatformSplitPathWide(path, drive, dir, name, ext);
+    PathParts<char16_t> parts;
+    SplitPath(path, &parts);
     out[0] = 0;
-    std::size_t n = Append(out, Append(out, 0, drive), dir);
+    std::size_t n = Append(out, Append(out, 0, parts.drive), parts.dir);
     if (n > 0 && out[n - 1] != u'\\' && out[n - 1] != u'/' && n < kTextPairUnits - 1) {
         out[n++] = u'\\';
         out[n] = 0;
@@ -44,28 +70,6 @@ int DirectoryOfPath(const char16_t* path, char16_t* out) {
     return 1;
 }
 
-int FileNameOfPath(const char16_t* path, char16_t* out) {
-    if (path == nullptr || out == nullptr) {
-        return 0;
-    }
-    char16_t drive[kSplitDriveCap];
-    char16_t dir[kSplitPartCap];
-    char16_t name[kSplitPartCap];
-    char16_t ext[kSplitPartCap];
-    PlatformSplitPathWide(path, drive, dir, name, ext);
-    JoinNameAndExtension(name, ext, out);
-    return 1;
-}
+int FileNameOfPath(const char16_t* path, char16_t* out) { return FileNameOf(path, out); }
 
-int FileNameOfPathNarrow(const char* path, char* out) {
-    if (path == nullptr || out == nullptr) {
-        return 0;
-    }
-    char drive[kSplitDriveCap];
-    char dir[kSplitPartCap];
-    char name[kSplitPartCap];
-    char ext[kSplitPartCap];
-    PlatformSplitPathNarrow(path, drive, dir, name, ext);
-    JoinNameAndExtension(name, ext, out);
-    return 1;
-}
+int FileNameOfPathNarrow(const char* path, char* out) { return FileNameOf(path, out); }

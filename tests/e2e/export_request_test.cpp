@@ -114,7 +114,7 @@ protected:
         RefAddVertex(scene, 0, 0, 0);
         RefAddFace(scene, RefAddGroup(scene, "reset"), {0, 0, 0});
         StartDialogUser("type 1002 models/weapons2/; type 1000 256; type 1001 256; press 1");
-        const int answer = SendRequest(&session_, kHostExportOptions, scene);
+        const int answer = SendRequest(&session_, kRequestExportOptions, scene);
         FinishDialogUser();
         RefSceneDestroy(scene);
         ASSERT_EQ(answer, 1);

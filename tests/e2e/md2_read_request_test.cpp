@@ -55,7 +55,7 @@ protected:
         EXPECT_STREQ(text.narrow, expected.c_str());
     }
 
-    int Read() { return SendRequest(&session_, kHostRead, scene_); }
+    int Read() { return SendRequest(&session_, kRequestRead, scene_); }
 
     HostSession session_{};
     RefScene* scene_ = nullptr;

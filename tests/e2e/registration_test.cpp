@@ -96,9 +96,9 @@ TEST_F(Registration, HostRefusingTheExtensionMakesRegistrationFail) {
 TEST_F(Registration, UnknownRequestsAndMissingPointersAnswerZero) {
     RefScene* scene = RefSceneCreate();
     EXPECT_EQ(SendRequest(&session_, 0x10020, scene), 0);
-    EXPECT_EQ(SendRequest(&session_, kHostRead, nullptr), 0);
+    EXPECT_EQ(SendRequest(&session_, kRequestRead, nullptr), 0);
     PluginCallbackFunction callback = RegisteredCallback(&session_);
-    EXPECT_EQ(callback(kHostImportOptions, RefSceneHost(scene), nullptr, 0), 0);
-    EXPECT_EQ(callback(kHostExportOptions, RefSceneHost(scene), nullptr, 0), 0);
+    EXPECT_EQ(callback(kRequestImportOptions, RefSceneHost(scene), nullptr, 0), 0);
+    EXPECT_EQ(callback(kRequestExportOptions, RefSceneHost(scene), nullptr, 0), 0);
     RefSceneDestroy(scene);
 }

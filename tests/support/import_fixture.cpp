@@ -35,7 +35,7 @@ ImportRun PluginImportTest::Import(const std::string& path, const std::string& s
 
 int PluginImportTest::ImportOptionsAgain(const std::string& script) {
     StartDialogUser(script);
-    int answer = SendRequest(&session_, kHostImportOptions, scene_);
+    int answer = SendRequest(&session_, kRequestImportOptions, scene_);
     lastTranscript_ = FinishDialogUser();
     return answer;
 }

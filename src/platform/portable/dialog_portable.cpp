@@ -1,15 +1,10 @@
 // Modal dialogs on Linux: the same templates held in memory and operated by a
 // scripted user instead of a person.
 //
-// The user's script comes from the environment variable CORVANE_USER_SCRIPT,
-// steps separated by ';':
-//   select ID INDEX   select item INDEX of list ID
-//   type ID TEXT      replace the text of control ID (TEXT runs to the ';')
-//   press ID          press button ID (1 OK/Import, 2 Cancel, 3 Rename)
-//   escape | close    the Escape key or the close box (both command 2)
-//   answer N          the button pressed in the next message box (1 OK, 2 Cancel)
-//   #...              a remark; a script that changes in any way starts anew
-// A dialog whose script has run out is cancelled, so nothing ever waits.
+// The user's script (platform/user_script.h) comes from the environment
+// variable CORVANE_USER_SCRIPT; a script that changes in any way starts anew.
+// Escape and the close box both send command 2. A dialog whose script has
+// run out is cancelled, so nothing ever waits.
 // When CORVANE_USER_TRANSCRIPT names a file, everything the user saw is
 // appended to it: each dialog's caption, controls and list items when it
 // opens and after every press that leaves it open, and every message box.
@@ -23,7 +18,7 @@
 #include "platform/portable/dialog_templates.h"
 #include "platform/portable/portable_window.h"
 #include "platform/portable/utf8.h"
-#include "platform/transcript_field.h"
+#include "platform/user_script.h"
 
 namespace {
 
@@ -50,34 +45,24 @@ std::vector<PortableDialog*> openDialogs;
 std::string scriptSeen;
 std::size_t nextStep = 0;
 
-std::vector<std::string> ScriptSteps() {
+std::vector<UserStep> ScriptSteps() {
     const char* script = std::getenv("CORVANE_USER_SCRIPT");
     std::string text = script != nullptr ? script : "";
     if (text != scriptSeen) {
         scriptSeen = text;
         nextStep = 0;
     }
-    std::vector<std::string> steps;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find(';', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        std::string step = text.substr(start, end - start);
-        std::size_t first = step.find_first_not_of(' ');
-        if (first != std::string::npos && step[first] != '#') {
-            steps.push_back(step.substr(first));
-        }
-        start = end + 1;
-    }
-    return steps;
+    return ParseUserScript(text);
 }
 
-// The next step, or an empty text when the script has run out.
-std::string PeekStep() {
-    std::vector<std::string> steps = ScriptSteps();
-    return nextStep < steps.size() ? steps[nextStep] : std::string();
+// The next step; false when the script has run out.
+bool PeekStep(UserStep* step) {
+    std::vector<UserStep> steps = ScriptSteps();
+    if (nextStep >= steps.size()) {
+        return false;
+    }
+    *step = steps[nextStep];
+    return true;
 }
 
 void ConsumeStep() { ++nextStep; }
@@ -192,30 +177,20 @@ PortableControl* FindList(WindowHandle dialog, int controlId) {
 
 
 // Carries out one step of the script on the dialog.
-void Perform(PortableDialog& dialog, const std::string& step, DialogProcedure procedure, void* context) {
-    char verb[16] = {};
-    int id = 0;
-    int value = 0;
-    int consumed = 0;
-    std::sscanf(step.c_str(), "%15s%n", verb, &consumed);
-    std::string rest = step.substr(static_cast<std::size_t>(consumed));
+void Perform(PortableDialog& dialog, const UserStep& step, DialogProcedure procedure, void* context) {
     int command = 0;
-    if (std::strcmp(verb, "select") == 0 && std::sscanf(rest.c_str(), "%d %d", &id, &value) == 2) {
-        PlatformListSelect(&dialog, id, value);
-    } else if (std::strcmp(verb, "type") == 0 && std::sscanf(rest.c_str(), " %d%n", &id, &consumed) == 1) {
-        std::string text = rest.substr(static_cast<std::size_t>(consumed));
-        if (!text.empty() && text[0] == ' ') {
-            text.erase(0, 1);
+    if (step.verb == UserVerb::Select) {
+        PlatformListSelect(&dialog, step.id, step.value);
+    } else if (step.verb == UserVerb::Type) {
+        if (PortableControl* control = Find(&dialog, step.id)) {
+            control->text = Utf16(step.text);
         }
-        if (PortableControl* control = Find(&dialog, id)) {
-            control->text = Utf16(text);
-        }
-    } else if (std::strcmp(verb, "press") == 0 && std::sscanf(rest.c_str(), "%d", &id) == 1) {
-        command = id;
-    } else if (std::strcmp(verb, "escape") == 0 || std::strcmp(verb, "close") == 0) {
+    } else if (step.verb == UserVerb::Press) {
+        command = step.id;
+    } else if (step.verb == UserVerb::Escape || step.verb == UserVerb::Close) {
         command = kButtonCancel;
     } else {
-        Transcribe("  ignored step \"" + step + "\"\n");
+        Transcribe("  ignored step \"" + step.source + "\"\n");
         return;
     }
     if (command != 0) {
@@ -244,8 +219,8 @@ int PlatformRunDialog(void* instance, int templateId, WindowHandle, DialogProced
     procedure(&dialog, kDialogInit, 0, context);
     TranscribeDialog(dialog, "opens");
     while (!dialog.ended) {
-        std::string step = PeekStep();
-        if (step.empty()) {
+        UserStep step;
+        if (!PeekStep(&step)) {
             Transcribe("  script ended: cancel\n");
             procedure(&dialog, kDialogCommand, kButtonCancel, context);
             if (!dialog.ended) {
@@ -345,10 +320,10 @@ int PlatformListSelect(WindowHandle dialog, int controlId, int index) {
 int PlatformMessageBox(WindowHandle, const char16_t* text, const char16_t* title, MessageBoxIcon icon,
                        MessageBoxButtons buttons) {
     int answer = kButtonOk;
-    std::string step = PeekStep();
-    if (step.rfind("answer", 0) == 0) {
+    UserStep step;
+    if (PeekStep(&step) && step.verb == UserVerb::Answer) {
         ConsumeStep();
-        answer = std::atoi(step.c_str() + 6) == kButtonCancel ? kButtonCancel : kButtonOk;
+        answer = step.value == kButtonCancel ? kButtonCancel : kButtonOk;
     }
     if (buttons == kButtonsOk) {
         answer = kButtonOk;

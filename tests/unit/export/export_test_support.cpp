@@ -132,7 +132,7 @@ bool ReadWrittenMd2(const std::string& path, WrittenMd2* out, std::string* why) 
 
 int PluginExportTest::ExportOptionsRequest(const std::string& script) {
     StartDialogUser(script);
-    int answer = SendRequest(&session_, kHostExportOptions, scene_);
+    int answer = SendRequest(&session_, kRequestExportOptions, scene_);
     lastTranscript_ = FinishDialogUser();
     return answer;
 }
@@ -145,7 +145,7 @@ ExportRun PluginExportTest::Export(const std::string& script, const std::string&
 
 int PluginExportTest::WriteRequest(const std::string& path) {
     RefSetFilePath(scene_, path);
-    return SendRequest(&session_, kHostWrite, scene_);
+    return SendRequest(&session_, kRequestWrite, scene_);
 }
 
 WrittenMd2 PluginExportTest::Written(const std::string& name) {
