@@ -65,7 +65,7 @@ void LoadFileBench(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));
 }
 
-void BM_LoadMd2File(benchmark::State& state, CurrentMd2Model()) { LoadFileBench(state); }
+void BM_LoadMd2File(benchmark::State& state) { LoadFileBench(state); }
 BENCHMARK(BM_LoadMd2File)->Unit(benchmark::kMillisecond);
 
 void BM_LoadMd2FileWarmHeap(benchmark::State& state) {

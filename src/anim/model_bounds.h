@@ -22,8 +22,8 @@ struct ModelBounds {
 // absent.
 // When given, `onFrame` is called after each frame's evaluation with the
 // frame's position in that order (0 upward across all animations).
-void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context) = nullptr,
-                    void* context = nullptr);
+void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds,
+                    void (*onFrame)(int frame, void* context) = nullptr, void* context = nullptr);
 
 // Bounds of the host vertex positions. All zeros when the scene or its vertex
 // list is absent; a present but empty list leaves min at the largest float

@@ -175,7 +175,8 @@ TEST_F(ExportFastPathIdentity, ImportedFileReexportMatchesTheReferenceWriter) {
         [&] {
             RefScene* scene = RefSceneCreate();
             RefSetFilePath(scene, source);
-            const bool imported = LoadMd2File(RefSceneHost(scene), CurrentMd2Model()) == 1 && BuildImportedFrame(RefSceneHost(scene), CurrentMd2Model()) == 1;
+            const bool imported = LoadMd2File(RefSceneHost(scene), CurrentMd2Model()) == 1 &&
+                                  BuildImportedFrame(RefSceneHost(scene), CurrentMd2Model()) == 1;
             ReleaseMd2Model(CurrentMd2Model());
             if (!imported) {
                 RefSceneDestroy(scene);
