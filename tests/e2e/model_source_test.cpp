@@ -9,7 +9,9 @@
 #include <assimp/Importer.hpp>
 #include <assimp/scene.h>
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <sys/wait.h>
 
 #include "host/assimp_scene.h"
 #include "host/scene_desc.h"
@@ -553,6 +556,39 @@ TEST_P(PublishedModel, TheRestPoseIsTheLibrarysMesh) {
 INSTANTIATE_TEST_SUITE_P(AssimpTestModels, PublishedModel,
                          ::testing::Values("glTF2/simple_skin/simple_skin.gltf", "X/anim_test.x",
                                            "SMD/WusonSMD.smd", "FBX/animation_with_skeleton.fbx"));
+
+// --- Sources that cannot be exported ----------------------------------------------
+
+TEST(ModelSourceErrors, BadSourcesGiveOneLineNamingTheFileAndExitOne) {
+    const std::string dir = TestTempDir("model-source-errors");
+    std::string truncatedGlb = std::string("glTF") + std::string("\x02\x00\x00\x00\xe8\x03\x00\x00", 8) +
+                               std::string("\xf4\x01\x00\x00JSON", 8) + "{\"asset\":{\"version\":\"2.0\"},\"me";
+    const struct {
+        const char* file;
+        std::string bytes;  // empty: the file does not exist
+    } cases[] = {
+        {"missing.gltf", ""},
+        {"notes.gltf", "just a text file\n"},
+        {"cut.glb", truncatedGlb},
+        {"no-mesh.gltf", R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],"nodes":[{"name":"n"}]})"},
+    };
+    const std::filesystem::path bin = std::filesystem::path(TestPluginPath()).parent_path();
+    for (const auto& c : cases) {
+        const std::string source = dir + c.file;
+        if (!c.bytes.empty()) {
+            ASSERT_TRUE(WriteTestFile(source, c.bytes));
+        }
+        const std::string out = dir + "out.md2", log = dir + "log.txt";
+        const std::string command = "\"" + (bin / "corvane-host").string() + "\" export \"" + TestPluginPath() +
+                                    "\" \"" + source + "\" \"" + out + "\" > \"" + log + "\" 2>&1";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.file << ": status " << status;
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.file;
+        const std::string printed = ReadFileBytes(log);
+        EXPECT_EQ(printed.rfind("cannot export " + source + ": ", 0), 0u) << printed;
+        EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
+    }
+}
 
 }  // namespace
 
