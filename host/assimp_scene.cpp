@@ -37,7 +37,12 @@ Matrix ToDouble(const aiMatrix4x4& m, double scale) {
     return r;
 }
 
-Matrix Inverted(Matrix m) { return m.Inverse(); }
+// The inverse; the identity for a singular matrix (the library's own
+// inverse gives NaNs there).
+Matrix Inverted(Matrix m) {
+    const double det = m.Determinant();
+    return std::isfinite(det) && std::fabs(det) > 1e-300 ? m.Inverse() : Matrix();
+}
 
 void ToFloats(const Matrix& m, float out[16]) {
     for (unsigned i = 0; i < 4; ++i) {
@@ -199,7 +204,6 @@ bool FindInstances(Builder& b, std::string* why) {
         *why = "no mesh is placed in the scene";
         return false;
     }
-    (void)why;
     return true;
 }
 

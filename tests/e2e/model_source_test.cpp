@@ -128,55 +128,28 @@ protected:
 
 // --- glTF files written here, with analytic animations ------------------------
 
-struct Matrix {
-    double m[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
-    Matrix operator*(const Matrix& b) const {
-        Matrix r;
-        for (int i = 0; i < 4; ++i) {
-            for (int j = 0; j < 4; ++j) {
-                r.m[i][j] = 0;
-                for (int k = 0; k < 4; ++k) {
-                    r.m[i][j] += m[i][k] * b.m[k][j];
-                }
-            }
-        }
-        return r;
-    }
-    Point Apply(const Point& p) const {
-        Point r;
-        for (int i = 0; i < 3; ++i) {
-            r[static_cast<std::size_t>(i)] = m[i][0] * p[0] + m[i][1] * p[1] + m[i][2] * p[2] + m[i][3];
-        }
-        return r;
-    }
-};
+using Matrix = aiMatrix4x4t<double>;
 
 Matrix Move(Point t) {
     Matrix r;
-    for (int i = 0; i < 3; ++i) {
-        r.m[i][3] = t[static_cast<std::size_t>(i)];
-    }
-    return r;
+    return Matrix::Translation(aiVector3t<double>(t[0], t[1], t[2]), r);
 }
 
 Matrix Stretch(Point s) {
     Matrix r;
-    for (int i = 0; i < 3; ++i) {
-        r.m[i][i] = s[static_cast<std::size_t>(i)];
-    }
-    return r;
+    return Matrix::Scaling(aiVector3t<double>(s[0], s[1], s[2]), r);
 }
 
 // A turn by `degrees` about axis 0 (x), 1 (y) or 2 (z).
 Matrix Turn(int axis, double degrees) {
-    const double a = degrees * M_PI / 180, c = std::cos(a), s = std::sin(a);
-    const int i = (axis + 1) % 3, j = (axis + 2) % 3;
+    const double a = degrees * M_PI / 180;
     Matrix r;
-    r.m[i][i] = c;
-    r.m[i][j] = -s;
-    r.m[j][i] = s;
-    r.m[j][j] = c;
-    return r;
+    return axis == 0 ? Matrix::RotationX(a, r) : axis == 1 ? Matrix::RotationY(a, r) : Matrix::RotationZ(a, r);
+}
+
+Point Apply(const Matrix& m, const Point& p) {
+    const aiVector3t<double> r = m * aiVector3t<double>(p[0], p[1], p[2]);
+    return {r.x, r.y, r.z};
 }
 
 std::vector<double> Quaternion(int axis, double degrees) {
@@ -273,10 +246,10 @@ std::vector<Point> Analytic(const AnimationCase& animation, double t) {
     const Matrix skin1 = j1 * kJ1InverseBind;  // j0's inverse bind is the identity
     std::vector<Point> out;
     for (const Point& p : kPropVertices) {
-        out.push_back(prop.Apply(p));
+        out.push_back(Apply(prop, p));
     }
     for (const BodyVertex& v : kBodyVertices) {
-        const Point a = j0.Apply(v.position), b = skin1.Apply(v.position);
+        const Point a = Apply(j0, v.position), b = Apply(skin1, v.position);
         out.push_back({v.j0 * a[0] + v.j1 * b[0], v.j0 * a[1] + v.j1 * b[1], v.j0 * a[2] + v.j1 * b[2]});
     }
     return out;
@@ -314,7 +287,7 @@ std::string WriteRig(const std::string& directory) {
     std::vector<float> binds = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     for (int column = 0; column < 4; ++column) {
         for (int row = 0; row < 4; ++row) {
-            binds.push_back(static_cast<float>(kJ1InverseBind.m[row][column]));
+            binds.push_back(static_cast<float>(kJ1InverseBind[static_cast<unsigned>(row)][column]));
         }
     }
     const auto bodyPositions = floats(body, "VEC3", 3);
