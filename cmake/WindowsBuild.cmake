@@ -30,6 +30,7 @@ if(CORVANE_TESTS)
     WORKING_DIRECTORY ${CORVANE_WINDOWS_DIR}/bin)
   set_tests_properties(windows_tests PROPERTIES
     TIMEOUT 1800
+    RESOURCE_LOCK wine
     ENVIRONMENT "CORVANE_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/windows")
   # Rigged models converted by the Linux host, exported by the Windows DLL
   # from the saved scene file: the same bytes as the native plug-in's.
@@ -43,7 +44,8 @@ if(CORVANE_TESTS)
                 -DWINE=${CMAKE_SOURCE_DIR}/tools/run-wine.sh -DMODEL=/usr/share/assimp/models/${model}
                 -DOUT=${CMAKE_BINARY_DIR}/artifacts/scene-files/${stem}
                 -P ${CMAKE_SOURCE_DIR}/tests/windows/scene_file_identity.cmake)
-      set_tests_properties(windows_scene_file_${stem} PROPERTIES TIMEOUT 300)
+      # One Wine server per prefix: Wine programs run one at a time.
+      set_tests_properties(windows_scene_file_${stem} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
     endforeach()
   endif()
 endif()
