@@ -16,13 +16,13 @@ for model in glTF2/simple_skin/simple_skin.gltf X/anim_test.x SMD/WusonSMD.smd F
   times=()
   peak=0
   for ((i = 0; i < runs; i++)); do
-    report=$( { /usr/bin/time -f '%e %M' "$bin/corvane-host" export "$bin/corvane_64.dlx" "$models/$model" \
-                "$out/model.md2" >"$out/log"; } 2>&1 | tail -n 1)
-    times+=("$(awk '{print $1 * 1000}' <<<"$report")")
-    kb=$(awk '{print $2}' <<<"$report")
+    start=$(date +%s%N)
+    kb=$( { /usr/bin/time -f '%M' "$bin/corvane-host" export "$bin/corvane_64.dlx" "$models/$model" \
+            "$out/model.md2" >"$out/log"; } 2>&1 | tail -n 1)
+    times+=("$(( ($(date +%s%N) - start) / 100000 ))")  # tenths of a millisecond
     (( kb > peak )) && peak=$kb
   done
-  median=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  median=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {printf "%.1f", a[int((NR+1)/2)] / 10}')
   frames=$(sed -n 's/.*num_frames \([0-9]*\).*/\1/p' "$out/log")
   printf '%-36s %8s %12s %10s\n' "$model" "$frames" "$median" "$peak"
 done
