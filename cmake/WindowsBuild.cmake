@@ -31,5 +31,22 @@ if(CORVANE_TESTS)
     WORKING_DIRECTORY ${CORVANE_WINDOWS_DIR}/bin)
   set_tests_properties(windows_tests PROPERTIES
     TIMEOUT 1800
+    RESOURCE_LOCK wine
     ENVIRONMENT "CORVANE_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/windows")
+  # Rigged models converted by the Linux host, exported by the Windows DLL
+  # from the saved scene file: the same bytes as the native plug-in's.
+  if(CORVANE_HAVE_ASSIMP)
+    foreach(model glTF2/simple_skin/simple_skin.gltf X/anim_test.x SMD/WusonSMD.smd
+                  FBX/animation_with_skeleton.fbx)
+      get_filename_component(stem ${model} NAME_WE)
+      add_test(NAME windows_scene_file_${stem}
+        COMMAND ${CMAKE_COMMAND} -DHOST=$<TARGET_FILE:corvane-host> -DPLUGIN=$<TARGET_FILE:corvane_64>
+                -DWIN_HOST=${CORVANE_WINDOWS_DIR}/bin/corvane-host.exe -DWIN_PLUGIN=${CORVANE_WINDOWS_DLL}
+                -DWINE=${CMAKE_SOURCE_DIR}/tools/run-wine.sh -DMODEL=/usr/share/assimp/models/${model}
+                -DOUT=${CMAKE_BINARY_DIR}/artifacts/scene-files/${stem}
+                -P ${CMAKE_SOURCE_DIR}/tests/windows/scene_file_identity.cmake)
+      # One Wine server per prefix: Wine programs run one at a time.
+      set_tests_properties(windows_scene_file_${stem} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
+    endforeach()
+  endif()
 endif()

@@ -14,6 +14,8 @@
 #include "host/import_flow.h"
 #include "host/sample_model.h"
 #include "host/registration_check.h"
+#include "host/scene_file.h"
+#include "host/scene_source.h"
 #include "platform/user_script.h"
 #include "res/dialog_ids.h"
 
@@ -27,7 +29,8 @@ int Usage() {
                  "                           [--obj OUT.obj] [--transcript]\n"
                  "       corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
                  "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
-                 "                           [--screenshots DIRECTORY]\n"
+                 "                           [--screenshots DIRECTORY] [--fps N] [--scale S]\n"
+                 "                           [--save-scene F.json]\n"
                  "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
                  "          register it and print what it registers\n"
                  "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
@@ -38,7 +41,11 @@ int Usage() {
                  "          animated scene whose skin image is written beside OUT.md2) through\n"
                  "          the export dialog: --skin-dir and --skin-size are typed into it,\n"
                  "          --rename renames animation I, --cancel cancels it; --screenshots\n"
-                 "          saves each dialog and message box as a BMP there (Windows)\n");
+                 "          saves each dialog and message box as a BMP there (Windows)\n"
+                 "          SOURCE may also be a scene file (.json) or, on Linux, any model file\n"
+                 "          the Open Asset Import Library reads (glTF, FBX, COLLADA, X, SMD, ...):\n"
+                 "          --fps sets its animations' frame rate (default 10), --scale multiplies\n"
+                 "          its positions (default 1), --save-scene writes the scene built from it\n");
     return 2;
 }
 
@@ -150,6 +157,18 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+bool IsMd2Path(const std::string& path) {
+    return path.size() >= 4 && (path.compare(path.size() - 4, 4, ".md2") == 0 ||
+                                path.compare(path.size() - 4, 4, ".MD2") == 0);
+}
+
+// A positive finite number, or 0.
+float PositiveNumber(const std::string& text) {
+    char* end = nullptr;
+    const float value = std::strtof(text.c_str(), &end);
+    return end != text.c_str() && *end == '\0' && value > 0 && value < 1e30f ? value : 0;
+}
+
 const char* OptionsVerdict(int answer) {
     return answer == 1 ? "go on" : answer == 2 ? "refused or cancelled" : "failed";
 }
@@ -160,6 +179,8 @@ int Export(const std::vector<std::string>& args) {
     const std::string outPath = Absolute(args[3]);
     ExportChoices choices;
     bool showTranscript = false;
+    SceneSourceOptions sourceOptions;
+    std::string savedScene;
     for (std::size_t i = 4; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--skin-dir" && hasValue) {
@@ -180,6 +201,15 @@ int Export(const std::vector<std::string>& args) {
                 return Usage();
             }
             choices.renames.emplace_back(std::atoi(rename.substr(0, equals).c_str()), rename.substr(equals + 1));
+        } else if ((args[i] == "--fps" || args[i] == "--scale") && hasValue) {
+            const float value = PositiveNumber(args[i + 1]);
+            if (value == 0) {
+                return Usage();
+            }
+            (args[i] == "--fps" ? sourceOptions.fps : sourceOptions.scale) = value;
+            ++i;
+        } else if (args[i] == "--save-scene" && hasValue) {
+            savedScene = Absolute(args[++i]);
         } else if (args[i] == "--cancel") {
             choices.cancel = true;
         } else if (args[i] == "--transcript") {
@@ -207,6 +237,24 @@ int Export(const std::vector<std::string>& args) {
             return 1;
         }
         std::printf("source: demo scene, skin image %s\n", DemoSkinPath(FolderOf(outPath)).c_str());
+    } else if (!IsMd2Path(source)) {
+        SceneDesc desc;
+        std::string why;
+        sourceOptions.textureFolder = FolderOf(outPath);
+        if (!LoadSceneSource(source, sourceOptions, &desc, &why)) {
+            std::printf("cannot export %s\n", why.c_str());
+            CloseSession(&session);
+            return 1;
+        }
+        if (!savedScene.empty() && !WriteSceneFile(desc, savedScene, &why)) {
+            std::printf("scene file %s: %s\n", savedScene.c_str(), why.c_str());
+            CloseSession(&session);
+            return 1;
+        }
+        scene = BuildRefScene(desc);
+        std::printf("source: %s, %zu vertices, %zu groups, %zu bones, %zu animations%s%s\n", source.c_str(),
+                    desc.vertices.size(), desc.groups.size(), desc.bones.size(), desc.animations.size(),
+                    savedScene.empty() ? "" : ", scene saved as ", savedScene.c_str());
     } else {
         scene = RefSceneCreate();
         ImportRun imported = RunImport(&session, scene, source, UserPress(IDC_OK));

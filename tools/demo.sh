@@ -3,7 +3,9 @@
 # and the reference host, then lets the host drive each plug-in: registration,
 # the import of the sample model (a crate the host writes itself) with the
 # import dialog operated for the user, and the export of a rigged, animated
-# demo scene through the export dialog, imported back to check it.
+# demo scene through the export dialog, imported back to check it, and the
+# same for a rigged, animated glTF model (converted on Linux, its scene file
+# exported by the Windows DLL).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -51,5 +53,21 @@ else
   echo "The Windows and Linux exports differ:"
   cmp -l "$out/demo-windows.md2" "$out/demo-linux.md2" | head -n 20 || true
 fi
+echo "== A rigged, animated glTF model: converted on Linux, exported by both plug-ins, imported back =="
+model=/usr/share/assimp/models/glTF2/simple_skin/simple_skin.gltf
+"$native/corvane-host" export "$native/corvane_64.dlx" "$model" "$out/skin-linux.md2" \
+  --save-scene "$out/simple_skin.json"
+tools/run-wine.sh "$windows/corvane-host.exe" export "$windows/corvane_64.dlx" "Z:$win_out/simple_skin.json" \
+  "Z:$win_out/skin-windows.md2"
+"$native/corvane-host" import "$native/corvane_64.dlx" "$out/skin-linux.md2" --frame 30 --obj "$out/skin-linux.obj"
+tools/run-wine.sh "$windows/corvane-host.exe" import "$windows/corvane_64.dlx" "Z:$win_out/skin-windows.md2" \
+  --frame 30 --obj "Z:$win_out/skin-windows.obj"
+if cmp -s "$out/skin-windows.md2" "$out/skin-linux.md2"; then
+  echo "The Windows export of the saved scene file and the Linux export of the glTF file are identical byte for byte."
+else
+  echo "The glTF exports differ:"
+  cmp -l "$out/skin-windows.md2" "$out/skin-linux.md2" | head -n 20 || true
+fi
+
 echo "OBJ files of the imported frames: $out/crate-windows.obj $out/crate-linux.obj" \
-  "$out/demo-windows.obj $out/demo-linux.obj"
+  "$out/demo-windows.obj $out/demo-linux.obj $out/skin-windows.obj $out/skin-linux.obj"
