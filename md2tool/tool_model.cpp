@@ -1,0 +1,36 @@
+#include "md2tool/tool_model.h"
+
+#include "md2/md2_reader.h"
+#include "md2/read_cursor.h"
+
+bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* model, std::string* error) {
+    *model = Md2Model{};
+    if (length > 0x7FFFFFFF) {
+        *error = "the reader takes files below 2 GiB";
+        return false;
+    }
+    ReadCursor cursor{bytes, 0, static_cast<std::uint32_t>(length)};
+    const int result = ParseMd2(&cursor, nullptr);
+    if (result != 1) {
+        *error = result == 3 ? "the reader finds no MD2 file" : "the reader refuses the file";
+        ReleaseMd2Model();
+        return false;
+    }
+    // The reader fills the plug-in's single model; its arrays move to `model`.
+    *model = *CurrentMd2Model();
+    *CurrentMd2Model() = Md2Model{};
+    return true;
+}
+
+void ReleaseToolModel(Md2Model* model) {
+    if (model->frames != nullptr) {
+        for (int i = 0; i < model->frameCount; ++i) {
+            delete[] model->frames[i].positions;
+        }
+    }
+    delete[] model->frames;
+    delete[] model->skins;
+    delete[] model->texCoords;
+    delete[] model->triangles;
+    *model = Md2Model{};
+}
