@@ -14,6 +14,7 @@
 #include "host/import_flow.h"
 #include "host/sample_model.h"
 #include "host/registration_check.h"
+#include "md2tool/glcmd_rewrite.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ int Usage() {
                  "                           [--obj OUT.obj] [--transcript]\n"
                  "       corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
                  "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
-                 "                           [--screenshots DIRECTORY]\n"
+                 "                           [--screenshots DIRECTORY] [--glcmds]\n"
                  "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
                  "          register it and print what it registers\n"
                  "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
@@ -36,7 +37,8 @@ int Usage() {
                  "          animated scene whose skin image is written beside OUT.md2) through\n"
                  "          the export dialog: --skin-dir and --skin-size are typed into it,\n"
                  "          --rename renames animation I, --cancel cancels it; --screenshots\n"
-                 "          saves each dialog and message box as a BMP there (Windows)\n");
+                 "          saves each dialog and message box as a BMP there (Windows); --glcmds\n"
+                 "          adds the GL command list (strips and fans) to the written file\n");
     return 2;
 }
 
@@ -147,6 +149,19 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
+// Gives the file just written its GL command list, in place.
+int AddGlCommandsToExport(const std::string& path) {
+    GlRewriteStats stats{};
+    std::string error;
+    if (!RewriteWithGlCommands(path, path, &stats, &error)) {
+        std::printf("GL commands: failed: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("GL commands: %d triangles in %d strips and %d fans, %d words\n", stats.triangles, stats.runs.strips,
+                stats.runs.fans, stats.words);
+    return 0;
+}
+
 const char* OptionsVerdict(int answer) {
     return answer == 1 ? "go on" : answer == 2 ? "refused or cancelled" : "failed";
 }
@@ -157,6 +172,7 @@ int Export(const std::vector<std::string>& args) {
     const std::string outPath = Absolute(args[3]);
     ExportChoices choices;
     bool showTranscript = false;
+    bool glCommands = false;
     for (std::size_t i = 4; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--skin-dir" && hasValue) {
@@ -181,6 +197,8 @@ int Export(const std::vector<std::string>& args) {
             choices.cancel = true;
         } else if (args[i] == "--transcript") {
             showTranscript = true;
+        } else if (args[i] == "--glcmds") {
+            glCommands = true;
         } else if (args[i] == "--screenshots" && hasValue) {
             std::string directory = Absolute(args[++i]);
             if (!directory.empty() && directory.back() != '/' && directory.back() != '\\') {
@@ -230,6 +248,9 @@ int Export(const std::vector<std::string>& args) {
                     run.errorText.empty() ? "" : " error text: ", run.errorText.c_str());
         std::printf("%s", DescribeMd2File(outPath).c_str());
         result = run.writeAnswer != 0 ? 0 : 1;
+        if (result == 0 && glCommands) {
+            result = AddGlCommandsToExport(outPath);
+        }
     }
     std::printf("%s", DescribeScene(scene).c_str());
     RefSceneDestroy(scene);
