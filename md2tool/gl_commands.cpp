@@ -97,20 +97,22 @@ struct Candidate {
     RunKind kind;
 };
 
-// Longest first; among equals the lowest triangle, rotation and kind, so the
-// list does not depend on the queue's internals.
+// Longest first; among equals strips before fans (a fan around a vertex
+// takes triangles from several rows that strips would run along), then the
+// lowest triangle and rotation, so the list does not depend on the queue's
+// internals.
 struct ShorterCandidate {
     bool operator()(const Candidate& a, const Candidate& b) const {
         if (a.length != b.length) {
             return a.length < b.length;
         }
+        if (a.kind != b.kind) {
+            return a.kind > b.kind;
+        }
         if (a.triangle != b.triangle) {
             return a.triangle > b.triangle;
         }
-        if (a.rotation != b.rotation) {
-            return a.rotation > b.rotation;
-        }
-        return a.kind > b.kind;
+        return a.rotation > b.rotation;
     }
 };
 

@@ -149,6 +149,9 @@ void CheckTriangles(const Checker& c) {
         c.Warn("degenerate", Num(degenerate) + " degenerate triangles with a repeated vertex (first: triangle " +
                                  Num(firstDegenerate) + ")");
     }
+    if (badIndex > 0) {
+        return;  // which vertices are used is unknown then
+    }
     int unused = 0;
     int firstUnused = -1;
     for (std::size_t v = 0; v < usedVertex.size(); ++v) {

@@ -27,8 +27,8 @@ int ColumnsOf(const PreviewLayout& layout, int frames) {
 }
 
 // Lambert shading of a vertex by its normal index, from a fixed light above
-// and in front of the camera's side of the model.
-float ShadeOf(const PreviewCamera& camera, std::uint8_t normalIndex) {
+// and in front of the camera's side of the model, as a level 0 to 255.
+int ShadeOf(const PreviewCamera& camera, std::uint8_t normalIndex) {
     float light[3];
     for (int i = 0; i < 3; ++i) {
         light[i] = camera.toward[i] + 0.8f * camera.up[i] + 0.3f * camera.right[i];
@@ -36,13 +36,23 @@ float ShadeOf(const PreviewCamera& camera, std::uint8_t normalIndex) {
     const float length = std::sqrt(light[0] * light[0] + light[1] * light[1] + light[2] * light[2]);
     const float* n = kMd2Normals[normalIndex < kMd2NormalCount ? normalIndex : 0];
     const float lambert = (n[0] * light[0] + n[1] * light[1] + n[2] * light[2]) / length;
-    return 0.35f + 0.65f * std::max(lambert, 0.0f);
+    return static_cast<int>(std::lround(255.0f * (0.35f + 0.65f * std::max(lambert, 0.0f))));
 }
 
-void EmitCorner(const PreviewCamera& camera, const PreviewFrame& frame, const GlDrawnCorner& corner) {
+// Each triangle is shaded flat with the mean of its corners' levels: GL
+// takes a flat triangle's colour from its last vertex, which in strips and
+// fans is the one that completes it. A triangle then looks the same drawn
+// from a strip, a fan or the triangle list, whatever corner GL starts from.
+void ShadeTriangle(const PreviewCamera& camera, const PreviewFrame& frame, const GlDrawnCorner& a,
+                   const GlDrawnCorner& b, const GlDrawnCorner& c) {
+    const int level = (ShadeOf(camera, frame.normals[static_cast<std::size_t>(a.vertex)]) +
+                       ShadeOf(camera, frame.normals[static_cast<std::size_t>(b.vertex)]) +
+                       ShadeOf(camera, frame.normals[static_cast<std::size_t>(c.vertex)]) + 1) / 3;
+    glColor3ub(static_cast<GLubyte>(level), static_cast<GLubyte>(level), static_cast<GLubyte>(level));
+}
+
+void EmitCorner(const PreviewFrame& frame, const GlDrawnCorner& corner) {
     const std::size_t v = static_cast<std::size_t>(corner.vertex);
-    const float shade = ShadeOf(camera, frame.normals[v]);
-    glColor3f(shade, shade, shade);
     glTexCoord2f(corner.s, corner.t);
     glVertex3f(frame.positions[v].x, frame.positions[v].y, frame.positions[v].z);
 }
@@ -50,18 +60,24 @@ void EmitCorner(const PreviewCamera& camera, const PreviewFrame& frame, const Gl
 // The list as the renderer reads it: strips and fans straight to GL.
 void DrawGlCommands(const PreviewCamera& camera, const PreviewGeometry& geometry, const PreviewFrame& frame) {
     const std::vector<std::int32_t>& words = geometry.glCommands;
+    std::vector<GlDrawnCorner> run;
     std::size_t at = 0;
     while (at < words.size() && words[at] != 0) {
         const std::int32_t head = words[at++];
         const bool fan = head < 0;
         const std::size_t count = static_cast<std::size_t>(fan ? -static_cast<std::int64_t>(head) : head);
-        glBegin(fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
+        run.resize(count);
         for (std::size_t i = 0; i < count; ++i, at += 3) {
-            GlDrawnCorner corner;
-            std::memcpy(&corner.s, &words[at], sizeof(float));
-            std::memcpy(&corner.t, &words[at + 1], sizeof(float));
-            corner.vertex = words[at + 2];
-            EmitCorner(camera, frame, corner);
+            std::memcpy(&run[i].s, &words[at], sizeof(float));
+            std::memcpy(&run[i].t, &words[at + 1], sizeof(float));
+            run[i].vertex = words[at + 2];
+        }
+        glBegin(fan ? GL_TRIANGLE_FAN : GL_TRIANGLE_STRIP);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i >= 2) {
+                ShadeTriangle(camera, frame, fan ? run[0] : run[i - 2], run[i - 1], run[i]);
+            }
+            EmitCorner(frame, run[i]);
         }
         glEnd();
     }
@@ -70,9 +86,10 @@ void DrawGlCommands(const PreviewCamera& camera, const PreviewGeometry& geometry
 void DrawTriangles(const PreviewCamera& camera, const PreviewGeometry& geometry, const PreviewFrame& frame) {
     glBegin(GL_TRIANGLES);
     for (const GlDrawnTriangle& triangle : geometry.triangles) {
-        for (const GlDrawnCorner& corner : triangle.corners) {
-            EmitCorner(camera, frame, corner);
-        }
+        EmitCorner(frame, triangle.corners[0]);
+        EmitCorner(frame, triangle.corners[1]);
+        ShadeTriangle(camera, frame, triangle.corners[0], triangle.corners[1], triangle.corners[2]);
+        EmitCorner(frame, triangle.corners[2]);
     }
     glEnd();
 }
@@ -119,6 +136,7 @@ void DrawFrame(const PreviewCamera& camera, const PreviewGeometry& geometry, con
                               0,               0,            0,                1};
     glLoadMatrixf(view);
     glEnable(GL_DEPTH_TEST);
+    glShadeModel(GL_FLAT);
     // The file's triangles face the viewer when their corners run clockwise.
     glEnable(GL_CULL_FACE);
     glFrontFace(GL_CW);
