@@ -29,6 +29,10 @@ struct EdgeEntry {
 struct Builder {
     std::vector<std::array<int, 3>> corners;  // corner ids per triangle, in file order
     std::vector<EdgeEntry> edges;             // sorted by key, then triangle
+    // For edge k of each triangle (corner k to k + 1), the entries of
+    // `edges` running the other way, from corner k + 1 to k: the triangles
+    // a run can continue into across that edge.
+    std::vector<std::array<std::pair<std::uint32_t, std::uint32_t>, 3>> across;
     std::vector<char> used;
     std::vector<unsigned> stamp;              // triangles taken by the walk numbered `walk`
     unsigned walk = 0;
@@ -38,16 +42,16 @@ std::uint64_t EdgeKey(int from, int to) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(from)) << 32 | static_cast<std::uint32_t>(to);
 }
 
-// The first triangle, neither emitted nor in the current walk, with the edge
-// from -> to; its third corner goes to `next`.
-bool NextTriangle(Builder& b, int from, int to, int* triangle, int* next) {
-    const std::uint64_t key = EdgeKey(from, to);
-    auto it = std::lower_bound(b.edges.begin(), b.edges.end(), key,
-                               [](const EdgeEntry& e, std::uint64_t k) { return e.key < k; });
-    for (; it != b.edges.end() && it->key == key; ++it) {
-        if (!b.used[static_cast<std::size_t>(it->triangle)] && b.stamp[static_cast<std::size_t>(it->triangle)] != b.walk) {
-            *triangle = it->triangle;
-            *next = b.corners[static_cast<std::size_t>(it->triangle)][static_cast<std::size_t>((it->corner + 2) % 3)];
+// The first triangle across edge k of `last`, neither emitted nor in the
+// current walk; `corner` gets the corner of that triangle where the shared
+// edge starts.
+bool NextTriangle(const Builder& b, int last, int k, int* triangle, int* corner) {
+    const auto [begin, end] = b.across[static_cast<std::size_t>(last)][static_cast<std::size_t>(k)];
+    for (std::uint32_t i = begin; i < end; ++i) {
+        const EdgeEntry& e = b.edges[i];
+        if (!b.used[static_cast<std::size_t>(e.triangle)] && b.stamp[static_cast<std::size_t>(e.triangle)] != b.walk) {
+            *triangle = e.triangle;
+            *corner = e.corner;
             return true;
         }
     }
@@ -57,34 +61,37 @@ bool NextTriangle(Builder& b, int from, int to, int* triangle, int* next) {
 // Walks a strip or fan from triangle `start` rotated by `rotation`; the
 // corners in drawing order go to `run` and the triangles to `taken` (both
 // may be null when only the length is wanted). Answers the triangle count.
+//
+// Strip triangle i is drawn (v[i], v[i+1], v[i+2]) when i is even and
+// (v[i+1], v[i], v[i+2]) when odd; fan triangle i is (v[0], v[i+1], v[i+2]).
+// Each is the next file triangle rotated, so the file's winding is kept.
 int Walk(Builder& b, int start, int rotation, RunKind kind, std::vector<int>* run, std::vector<int>* taken) {
     ++b.walk;
     const auto& c = b.corners[static_cast<std::size_t>(start)];
-    int v0 = c[static_cast<std::size_t>(rotation % 3)];
-    int v1 = c[static_cast<std::size_t>((rotation + 1) % 3)];
-    int v2 = c[static_cast<std::size_t>((rotation + 2) % 3)];
     b.stamp[static_cast<std::size_t>(start)] = b.walk;
     if (run != nullptr) {
-        *run = {v0, v1, v2};
+        *run = {c[static_cast<std::size_t>(rotation % 3)], c[static_cast<std::size_t>((rotation + 1) % 3)],
+                c[static_cast<std::size_t>((rotation + 2) % 3)]};
         taken->assign(1, start);
     }
-    // The edge the next triangle must hold, from m1 to m2.
-    int m1 = kind == kStrip ? v2 : v0;
-    int m2 = kind == kStrip ? v1 : v2;
+    // The edge of the last triangle the next one must share: for strips
+    // v[1]->v[2] (the next is drawn from v[2], v[1]), for fans v[2]->v[0].
+    int last = start;
+    int edge = kind == kStrip ? (rotation + 1) % 3 : (rotation + 2) % 3;
     int count = 1;
     int triangle = 0;
-    int next = 0;
-    while (NextTriangle(b, m1, m2, &triangle, &next)) {
+    int corner = 0;
+    while (NextTriangle(b, last, edge, &triangle, &corner)) {
         b.stamp[static_cast<std::size_t>(triangle)] = b.walk;
         if (run != nullptr) {
-            run->push_back(next);
+            run->push_back(b.corners[static_cast<std::size_t>(triangle)][static_cast<std::size_t>((corner + 2) % 3)]);
             taken->push_back(triangle);
         }
-        if (kind == kFan || count % 2 == 1) {
-            m2 = next;  // fans, and strips after an odd triangle: (m1, next) is the next edge
-        } else {
-            m1 = next;  // strips after an even triangle: (next, m2)
-        }
+        // The new triangle is (m1, m2, next) from `corner`. Fans, and strips
+        // after an odd triangle, continue across (next, m1); strips after an
+        // even triangle across (m2, next).
+        edge = kind == kFan || count % 2 == 1 ? (corner + 2) % 3 : (corner + 1) % 3;
+        last = triangle;
         ++count;
     }
     return count;
@@ -150,6 +157,16 @@ std::vector<std::int32_t> BuildGlCommandList(const std::vector<Md2TriangleRecord
     std::sort(b.edges.begin(), b.edges.end(), [](const EdgeEntry& x, const EdgeEntry& y) {
         return x.key != y.key ? x.key < y.key : x.triangle < y.triangle;
     });
+    b.across.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        for (std::size_t k = 0; k < 3; ++k) {
+            const std::uint64_t key = EdgeKey(b.corners[i][(k + 1) % 3], b.corners[i][k]);
+            const auto range = std::equal_range(b.edges.begin(), b.edges.end(), EdgeEntry{key, 0, 0},
+                                                [](const EdgeEntry& x, const EdgeEntry& y) { return x.key < y.key; });
+            b.across[i][k] = {static_cast<std::uint32_t>(range.first - b.edges.begin()),
+                              static_cast<std::uint32_t>(range.second - b.edges.begin())};
+        }
+    }
 
     // Runs only get shorter as triangles are emitted, so a candidate whose
     // recomputed length still beats the queue's next stored length is the
