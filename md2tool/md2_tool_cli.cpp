@@ -13,14 +13,15 @@ constexpr char kUsage[] =
     "usage: corvane-md2 check [--json] FILE.md2...\n"
     "       corvane-md2 glcmds IN.md2 [-o OUT.md2]\n"
     "       corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
-    "                           [--size WxH] [--columns N]\n"
+    "                           [--size WxH] [--columns N] [--triangles]\n"
     "  check    report what a Quake 2 engine refuses in each file (errors) and what is\n"
     "           likely wrong (warnings), one line per finding; --json for JSON\n"
     "  glcmds   build the GL command list (triangle strips and fans) from the triangles\n"
     "           and write the file with it: in place, or to OUT.md2\n"
     "  preview  draw every chosen frame into a contact sheet PNG, one labelled cell per\n"
     "           frame (cell size WxH, default 192x192), textured with --skin or the\n"
-    "           model's first skin found beside it (Linux only)\n"
+    "           model's first skin found beside it (Linux only); from the GL command\n"
+    "           list when the file has one, unless --triangles asks for the triangle list\n"
     "exit status: 0 success, 1 unreadable input or bad arguments, 2 check found an error\n";
 
 int BadArguments(ToolOutput* output) {

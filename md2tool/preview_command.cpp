@@ -194,7 +194,7 @@ int RunPreviewCommand(const std::vector<std::string>& args, ToolOutput* output) 
     PreviewArgs parsed;
     if (!ParseArgs(args, &parsed)) {
         output->err += "usage: corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
-                       "                           [--size WxH] [--columns N]\n";
+                       "                           [--size WxH] [--columns N] [--triangles]\n";
         return kToolBadInput;
     }
     std::vector<std::uint8_t> bytes;

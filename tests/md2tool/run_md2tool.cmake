@@ -1,8 +1,10 @@
 # Runs the built corvane-md2 (natively, or the .exe through RUNNER, e.g.
 # tools/run-wine.sh) on a sample model the reference host writes:
-#   cmake -DTOOL=corvane-md2 [-DRUNNER=run-wine.sh] -DHOST=corvane-host -DWORK=dir -P run_md2tool.cmake
-# check, glcmds and check again give exit 0; truncated and foreign files
-# give exit 1 with their messages and leave no output file.
+#   cmake -DTOOL=corvane-md2 [-DRUNNER=run-wine.sh] -DHOST=corvane-host -DWORK=dir
+#         [-DEXPORT_HOST=corvane-host(.exe) -DPLUGIN=corvane_64.dlx] -P run_md2tool.cmake
+# check, glcmds and check again give exit 0; foreign files give exit 1 with
+# their message and leave no output file; with EXPORT_HOST, the host's
+# export --glcmds (run through RUNNER too) writes a file check finds clean.
 cmake_minimum_required(VERSION 3.25)
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -45,6 +47,14 @@ if(RUNNER)
   run(1 "OSMesa" preview ${prefix}${WORK}/crate-gl.md2 -o ${prefix}${WORK}/crate.png)
 else()
   run(0 "GL command list" preview ${WORK}/crate-gl.md2 -o ${WORK}/crate.png)
+endif()
+if(EXPORT_HOST)
+  execute_process(COMMAND ${RUNNER} ${EXPORT_HOST} export ${prefix}${PLUGIN} demo ${prefix}${WORK}/demo.md2 --glcmds
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0 OR NOT out MATCHES "GL commands: [0-9]+ triangles in")
+    string(APPEND problems "export --glcmds: exit ${status}\n${out}${err}\n")
+  endif()
+  run(0 "" check ${prefix}${WORK}/demo.md2)
 endif()
 # The GL command list changes nothing the plug-in's reader takes.
 execute_process(COMMAND ${RUNNER} ${TOOL} check ${prefix}${WORK}/crate-gl.md2 OUTPUT_VARIABLE findings)
