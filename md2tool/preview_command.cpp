@@ -71,23 +71,23 @@ std::string WithoutTrailingDigits(const std::string& name) {
 
 // "all", a frame number, a range A-B of frame numbers, or a name: the frame
 // of that name, else every frame of the animation of that name.
-bool SelectFrames(const Md2Model& model, const std::string& spec, std::vector<int>* frames, std::string* error) {
+bool SelectFrames(const Md2Model& model, const std::string& choice, std::vector<int>* frames, std::string* error) {
     frames->clear();
-    if (spec == "all") {
+    if (choice == "all") {
         for (int f = 0; f < model.frameCount; ++f) {
             frames->push_back(f);
         }
         return true;
     }
-    const std::size_t dash = spec.find('-');
-    const std::string first = spec.substr(0, dash);
-    const std::string last = dash == std::string::npos ? first : spec.substr(dash + 1);
+    const std::size_t dash = choice.find('-');
+    const std::string first = choice.substr(0, dash);
+    const std::string last = dash == std::string::npos ? first : choice.substr(dash + 1);
     if (!first.empty() && first.find_first_not_of("0123456789") == std::string::npos && !last.empty() &&
         last.find_first_not_of("0123456789") == std::string::npos) {
         const long a = std::strtol(first.c_str(), nullptr, 10);
         const long b = std::strtol(last.c_str(), nullptr, 10);
         if (a > b || b >= model.frameCount) {
-            *error = "frames " + spec + " are not within 0-" + std::to_string(model.frameCount - 1);
+            *error = "frames " + choice + " are not within 0-" + std::to_string(model.frameCount - 1);
             return false;
         }
         for (long f = a; f <= b; ++f) {
@@ -96,18 +96,18 @@ bool SelectFrames(const Md2Model& model, const std::string& spec, std::vector<in
         return true;
     }
     for (int f = 0; f < model.frameCount; ++f) {
-        if (model.frames[f].name == spec) {
+        if (model.frames[f].name == choice) {
             frames->push_back(f);
             return true;
         }
     }
     for (int f = 0; f < model.frameCount; ++f) {
-        if (WithoutTrailingDigits(model.frames[f].name) == spec) {
+        if (WithoutTrailingDigits(model.frames[f].name) == choice) {
             frames->push_back(f);
         }
     }
     if (frames->empty()) {
-        *error = "no frame or animation is named " + spec;
+        *error = "no frame or animation is named " + choice;
         return false;
     }
     return true;
