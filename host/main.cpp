@@ -16,6 +16,7 @@
 #include "host/registration_check.h"
 #include "host/scene_file.h"
 #include "host/scene_source.h"
+#include "md2tool/glcmd_rewrite.h"
 #include "platform/user_script.h"
 #include "res/dialog_ids.h"
 
@@ -30,7 +31,7 @@ int Usage() {
                  "       corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
                  "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
                  "                           [--screenshots DIRECTORY] [--fps N] [--scale S]\n"
-                 "                           [--save-scene F.json]\n"
+                 "                           [--save-scene F.json] [--glcmds]\n"
                  "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
                  "          register it and print what it registers\n"
                  "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
@@ -45,7 +46,8 @@ int Usage() {
                  "          SOURCE may also be a scene file (.json) or, on Linux, any model file\n"
                  "          the Open Asset Import Library reads (glTF, FBX, COLLADA, X, SMD, ...):\n"
                  "          --fps sets its animations' frame rate (default 10), --scale multiplies\n"
-                 "          its positions (default 1), --save-scene writes the scene built from it\n");
+                 "          its positions (default 1), --save-scene writes the scene built from it;\n"
+                 "          --glcmds adds the GL command list (strips and fans) to the written file\n");
     return 2;
 }
 
@@ -169,6 +171,19 @@ float PositiveNumber(const std::string& text) {
     return end != text.c_str() && *end == '\0' && value > 0 && value < 1e30f ? value : 0;
 }
 
+// Gives the file just written its GL command list, in place.
+int AddGlCommandsToExport(const std::string& path) {
+    GlRewriteStats stats{};
+    std::string error;
+    if (!RewriteWithGlCommands(path, path, &stats, &error)) {
+        std::printf("GL commands: failed: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("GL commands: %d triangles in %d strips and %d fans, %d words\n", stats.triangles, stats.runs.strips,
+                stats.runs.fans, stats.words);
+    return 0;
+}
+
 const char* OptionsVerdict(int answer) {
     return answer == 1 ? "go on" : answer == 2 ? "refused or cancelled" : "failed";
 }
@@ -181,6 +196,7 @@ int Export(const std::vector<std::string>& args) {
     bool showTranscript = false;
     SceneSourceOptions sourceOptions;
     std::string savedScene;
+    bool glCommands = false;
     for (std::size_t i = 4; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--skin-dir" && hasValue) {
@@ -214,6 +230,8 @@ int Export(const std::vector<std::string>& args) {
             choices.cancel = true;
         } else if (args[i] == "--transcript") {
             showTranscript = true;
+        } else if (args[i] == "--glcmds") {
+            glCommands = true;
         } else if (args[i] == "--screenshots" && hasValue) {
             std::string directory = Absolute(args[++i]);
             if (!directory.empty() && directory.back() != '/' && directory.back() != '\\') {
@@ -281,6 +299,9 @@ int Export(const std::vector<std::string>& args) {
                     run.errorText.empty() ? "" : " error text: ", run.errorText.c_str());
         std::printf("%s", DescribeMd2File(outPath).c_str());
         result = run.writeAnswer != 0 ? 0 : 1;
+        if (result == 0 && glCommands) {
+            result = AddGlCommandsToExport(outPath);
+        }
     }
     std::printf("%s", DescribeScene(scene).c_str());
     RefSceneDestroy(scene);

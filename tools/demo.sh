@@ -47,6 +47,17 @@ echo "== Linux: export of the demo scene through the native corvane_64.dlx, then
 "$native/corvane-host" export "$native/corvane_64.dlx" demo "$out/demo-linux.md2" --rename 0=swaying
 "$native/corvane-host" import "$native/corvane_64.dlx" "$out/demo-linux.md2" --frame 20 --obj "$out/demo-linux.obj"
 
+echo "== corvane-md2: check, GL commands and preview of the demo export =="
+tools/run-wine.sh "$windows/corvane-md2.exe" check "Z:$win_out/demo-windows.md2"
+tools/run-wine.sh "$windows/corvane-md2.exe" glcmds "Z:$win_out/demo-windows.md2" -o "Z:$win_out/demo-windows-gl.md2"
+"$native/corvane-md2" check "$out/demo-linux.md2"
+"$native/corvane-md2" glcmds "$out/demo-linux.md2" -o "$out/demo-linux-gl.md2"
+"$native/corvane-md2" check "$out/demo-linux-gl.md2"
+"$native/corvane-md2" preview "$out/demo-linux-gl.md2" -o "$out/demo-preview.png" --size 128x128
+cmp -s "$out/demo-windows-gl.md2" "$out/demo-linux-gl.md2" &&
+  echo "corvane-md2.exe and corvane-md2 wrote the same GL command list."
+echo "Preview picture of every frame: $out/demo-preview.png"
+
 if cmp -s "$out/demo-windows.md2" "$out/demo-linux.md2"; then
   echo "The Windows and Linux exports are identical byte for byte."
 else

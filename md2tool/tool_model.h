@@ -1,0 +1,16 @@
+// The plug-in's own reader, as the tool uses it: the one place that hands
+// file bytes to the reader and takes the decoded model from it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "md2/md2_model.h"
+
+// Decodes the bytes with the plug-in's reader into `model`, which then owns
+// its arrays (release them with ReleaseToolModel). False with a message, and
+// `model` empty, when the reader refuses the file.
+bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* model, std::string* error);
+
+void ReleaseToolModel(Md2Model* model);

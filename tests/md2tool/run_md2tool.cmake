@@ -1,0 +1,67 @@
+# Runs the built corvane-md2 (natively, or the .exe through RUNNER, e.g.
+# tools/run-wine.sh) on a sample model the reference host writes:
+#   cmake -DTOOL=corvane-md2 [-DRUNNER=run-wine.sh] -DHOST=corvane-host -DWORK=dir
+#         [-DEXPORT_HOST=corvane-host(.exe) -DPLUGIN=corvane_64.dlx] -P run_md2tool.cmake
+# check, glcmds and check again give exit 0; foreign files give exit 1 with
+# their message and leave no output file; with EXPORT_HOST, the host's
+# export --glcmds (run through RUNNER too) writes a file check finds clean.
+cmake_minimum_required(VERSION 3.25)
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${HOST} sample ${WORK} RESULT_VARIABLE failed OUTPUT_QUIET)
+if(failed)
+  message(FATAL_ERROR "corvane-host sample failed")
+endif()
+# Wine takes Linux paths through its Z: drive.
+set(prefix "")
+if(RUNNER)
+  set(prefix "Z:")
+endif()
+file(WRITE ${WORK}/text.md2 "plain text that is long enough for a header of sixty-eight bytes....\n")
+
+set(problems "")
+function(run expected_status expected_text)
+  execute_process(COMMAND ${RUNNER} ${TOOL} ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL expected_status)
+    string(APPEND problems "${ARGN}: exit ${status}, expected ${expected_status}\n${out}${err}\n")
+  endif()
+  string(FIND "${out}${err}" "${expected_text}" found)
+  if(found EQUAL -1)
+    string(APPEND problems "${ARGN}: output lacks \"${expected_text}\"\n${out}${err}\n")
+  endif()
+  set(problems "${problems}" PARENT_SCOPE)
+endfunction()
+
+run(0 "usage: corvane-md2" --help)
+run(0 "[glcmds-empty]" check ${prefix}${WORK}/crate.md2)
+run(0 "GL command words" glcmds ${prefix}${WORK}/crate.md2 -o ${prefix}${WORK}/crate-gl.md2)
+run(0 "" check ${prefix}${WORK}/crate-gl.md2)
+run(0 "\"findings\": []" check --json ${prefix}${WORK}/crate-gl.md2)
+run(1 "not an MD2 file" check ${prefix}${WORK}/text.md2)
+run(1 "not an MD2 file" glcmds ${prefix}${WORK}/text.md2 -o ${prefix}${WORK}/never.md2)
+run(1 "usage" glcmds)
+if(EXISTS ${WORK}/never.md2)
+  string(APPEND problems "glcmds left never.md2 behind\n")
+endif()
+if(RUNNER)
+  run(1 "OSMesa" preview ${prefix}${WORK}/crate-gl.md2 -o ${prefix}${WORK}/crate.png)
+else()
+  run(0 "GL command list" preview ${WORK}/crate-gl.md2 -o ${WORK}/crate.png)
+endif()
+if(EXPORT_HOST)
+  execute_process(COMMAND ${RUNNER} ${EXPORT_HOST} export ${prefix}${PLUGIN} demo ${prefix}${WORK}/demo.md2 --glcmds
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0 OR NOT out MATCHES "GL commands: [0-9]+ triangles in")
+    string(APPEND problems "export --glcmds: exit ${status}\n${out}${err}\n")
+  endif()
+  run(0 "" check ${prefix}${WORK}/demo.md2)
+endif()
+# The GL command list changes nothing the plug-in's reader takes.
+execute_process(COMMAND ${RUNNER} ${TOOL} check ${prefix}${WORK}/crate-gl.md2 OUTPUT_VARIABLE findings)
+if(NOT findings STREQUAL "")
+  string(APPEND problems "the rewritten file has findings: ${findings}\n")
+endif()
+if(problems)
+  message(FATAL_ERROR "${problems}")
+endif()
+message(STATUS "corvane-md2 passed check, glcmds and bad input")

@@ -1,0 +1,137 @@
+// One file per rule, each breaking exactly that rule (or the rules it cannot
+// break alone, listed with it), against a clean file with no finding.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+
+#include "md2tool/md2_check.h"
+#include "md2tool/md2_tool_cli.h"
+#include "support/test_env.h"
+#include "unit/md2tool/md2tool_test_support.h"
+
+namespace {
+
+using Edit = std::function<void(Md2BuilderModel&)>;
+using Patch = std::function<void(std::vector<std::uint8_t>&, const Md2Layout&)>;
+
+struct RuleCase {
+    const char* name;
+    Edit edit;             // on the model, before the GL commands are built
+    Patch patch;           // on the bytes, after
+    bool withGlCommands;
+    std::set<std::string> errors;
+    std::set<std::string> warnings;
+};
+
+std::vector<std::uint8_t> CaseFile(const RuleCase& c) {
+    Md2BuilderModel model = MakeToolModel();
+    if (c.edit) {
+        c.edit(model);
+    }
+    Md2Layout layout;
+    std::vector<std::uint8_t> bytes = BuildMd2File(model, &layout);
+    if (c.withGlCommands) {
+        bytes = WithGlCommands(bytes);
+        layout.ofsEnd = bytes.size();
+    }
+    if (c.patch) {
+        c.patch(bytes, layout);
+    }
+    return bytes;
+}
+
+void Header(std::vector<std::uint8_t>& bytes, std::size_t field, std::int32_t value) { PutI32(bytes, field, value); }
+
+const RuleCase kCases[] = {
+    {"clean", {}, {}, true, {}, {}},
+    {"version", {}, [](auto& b, auto&) { Header(b, kFieldVersion, 7); }, true, {"version"}, {}},
+    {"skin height", [](auto& m) { m.skinHeight = 512; }, {}, true, {"skin-height"}, {}},
+    {"skin width zero", {}, [](auto& b, auto&) { Header(b, kFieldSkinWidth, 0); }, true, {"skin-size"}, {}},
+    {"too many vertices", [](auto& m) { m = MakeToolModel(2049, 2047, 1); }, {}, true, {"vertex-count"}, {}},
+    // Frames are stepped by 40 bytes then, so the second one's name is read from vertices.
+    {"no vertices", {}, [](auto& b, auto&) { Header(b, kFieldNumXyz, 0); }, true, {"vertex-count", "index", "glcmds"},
+     {"frame-name-number"}},
+    {"no texture coordinates", {}, [](auto& b, auto&) { Header(b, kFieldNumSt, 0); }, true,
+     {"texcoord-count", "index"}, {}},
+    {"no triangles", {}, [](auto& b, auto&) { Header(b, kFieldNumTris, 0); }, true, {"triangle-count"},
+     {"unused-vertex"}},
+    {"too many triangles", [](auto& m) { m = MakeToolModel(6, 4097, 1); }, {}, true, {"triangle-count"}, {}},
+    {"no frames", {}, [](auto& b, auto&) { Header(b, kFieldNumFrames, 0); }, true, {"frame-count"}, {}},
+    {"too many frames", [](auto& m) { m = MakeToolModel(6, 4, 513); }, {}, true, {"frame-count"}, {}},
+    {"too many skins", [](auto& m) { m.skins.assign(33, "models/test/skin.pcx"); }, {}, true, {"skin-count"}, {}},
+    {"end past the file", {}, [](auto& b, auto&) { Header(b, kFieldOfsEnd, static_cast<std::int32_t>(b.size() + 4)); },
+     true, {"end-offset"}, {}},
+    {"frames outside", {},
+     [](auto& b, auto& l) { Header(b, kFieldOfsFrames, static_cast<std::int32_t>(l.ofsEnd - 8)); }, true,
+     {"section"}, {}},
+    {"triangles outside", {}, [](auto& b, auto&) { Header(b, kFieldOfsTris, -12); }, true, {"section"}, {}},
+    {"vertex index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 2, 6); }, true, {"index"}, {}},
+    {"malformed GL commands", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds, 999); }, true, {"glcmds"}, {}},
+    {"refused by the reader", [](auto& m) { m.skins.clear(); },
+     [](auto& b, auto&) { Header(b, kFieldOfsSkins, static_cast<std::int32_t>(b.size())); }, true, {"reader"}, {}},
+    {"skin name without NUL", [](auto& m) { m.skins[0] = std::string(64, 'a'); }, {}, true, {}, {"skin-name"}},
+    {"absolute skin name", [](auto& m) { m.skins[0] = "/models/test/skin.pcx"; }, {}, true, {}, {"skin-name"}},
+    {"skin name with backslashes", [](auto& m) { m.skins[0] = "models\\skin.pcx"; }, {}, true, {}, {"skin-name"}},
+    {"texture coordinate outside", [](auto& m) { m.texCoords[3][0] = 65; }, {}, true, {}, {"texcoord-range"}},
+    {"degenerate triangle", [](auto& m) { m.triangles.push_back({1, 1, 2, 1, 1, 2}); }, {}, true, {}, {"degenerate"}},
+    {"unused vertex",
+     [](auto& m) {
+         m.vertexCount = 7;
+         for (auto& f : m.frames) f.vertices.push_back({1, 2, 3, 4});
+     },
+     {}, true, {}, {"unused-vertex"}},
+    {"duplicate frame names", [](auto& m) { m.frames[1].name = "run1"; }, {}, true, {}, {"frame-name-duplicate"}},
+    {"frame name without number", [](auto& m) { m.frames[1].name = "run"; }, {}, true, {}, {"frame-name-number"}},
+    {"empty GL command list", {}, {}, false, {}, {"glcmds-empty"}},
+};
+
+TEST(Md2Check, EachRuleIsReportedAloneWithItsSeverity) {
+    for (const RuleCase& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::uint8_t> bytes = CaseFile(c);
+        const Md2CheckResult result = CheckMd2Bytes(bytes.data(), bytes.size());
+        ASSERT_TRUE(result.readable) << result.unreadable;
+        std::set<std::string> errors;
+        std::set<std::string> warnings;
+        for (const Md2Finding& f : result.findings) {
+            (f.error ? errors : warnings).insert(f.rule);
+        }
+        EXPECT_EQ(errors, c.errors) << FormatFindingsText("case", result);
+        EXPECT_EQ(warnings, c.warnings) << FormatFindingsText("case", result);
+    }
+}
+
+// The program's exit status and output for a clean file, a file with an
+// error and an unreadable one, also from the Windows build.
+TEST(Md2Check, ExitStatusAndOutputs) {
+    const std::string dir = TestTempDir("md2check");
+    const std::string clean = dir + "clean.md2";
+    const std::string broken = dir + "broken.md2";
+    const std::string text = dir + "notes.md2";
+    ASSERT_TRUE(WriteBinaryFile(clean, CaseFile(kCases[0])));
+    ASSERT_TRUE(WriteBinaryFile(broken, CaseFile(kCases[1])));
+    ASSERT_TRUE(WriteTestFile(text, "these are not the bytes of a model, just some text"));
+    struct Run {
+        std::vector<std::string> args;
+        int status;
+        const char* out;   // must appear in stdout
+    };
+    const Run runs[] = {
+        {{"check", clean}, 0, ""},
+        {{"check", clean, broken}, 2, "broken.md2: error [version] version is 7"},
+        {{"check", "--json", broken}, 2, "\"rule\": \"version\""},
+        {{"check", clean, text}, 1, ""},
+        {{"check"}, 1, ""},
+    };
+    for (const Run& run : runs) {
+        ToolOutput output;
+        EXPECT_EQ(RunMd2Tool(run.args, &output), run.status) << output.out << output.err;
+        EXPECT_NE(output.out.find(run.out), std::string::npos) << output.out;
+    }
+    ToolOutput cleanOutput;
+    RunMd2Tool({"check", clean}, &cleanOutput);
+    EXPECT_EQ(cleanOutput.out, "");
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// Truncated and foreign files: exit status 1, a message that says what is
+// wrong, and no output file left behind (nor the temporary one).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "md2tool/md2_file_view.h"
+#include "md2tool/md2_tool_cli.h"
+#include "support/test_env.h"
+#include "unit/md2tool/md2tool_test_support.h"
+
+namespace {
+
+std::size_t FilesIn(const std::string& dir) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
+    const std::string dir = TestTempDir("md2tool-bad");
+    const std::vector<std::uint8_t> good = BuildMd2File(MakeToolModel());
+    const std::string truncated = dir + "truncated.md2";
+    const std::string cut = dir + "cut.md2";
+    const std::string text = dir + "text.md2";
+    ASSERT_TRUE(WriteBinaryFile(truncated, std::vector<std::uint8_t>(good.begin(), good.begin() + 40)));
+    // Header whole, sections cut off: check reports them; glcmds cannot build.
+    ASSERT_TRUE(WriteBinaryFile(cut, std::vector<std::uint8_t>(good.begin(), good.begin() + 100)));
+    ASSERT_TRUE(WriteTestFile(text, "plain text, long enough to hold a header of sixty-eight bytes......."));
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        const char* message;
+    };
+    const std::string out = dir + "out.md2";
+    const std::string png = dir + "out.png";
+    const Case cases[] = {
+        {{"check", truncated}, 1, "truncated: 40 bytes"},
+        {{"check", text}, 1, "not an MD2 file"},
+        {{"check", dir + "missing.md2"}, 1, "cannot open"},
+        {{"check", cut}, 2, "lie outside the file"},
+        {{"glcmds", truncated, "-o", out}, 1, "truncated"},
+        {{"glcmds", text, "-o", out}, 1, "not an MD2 file"},
+        {{"glcmds", cut, "-o", out}, 1, "outside the file"},
+        {{"glcmds", text}, 1, "not an MD2 file"},
+        {{"glcmds", truncated, "-o", dir + "no/such/folder/out.md2"}, 1, "truncated"},
+        {{"preview", text, "-o", png}, 1, TestOnWindows() ? "OSMesa" : "not an MD2 file"},
+        {{"preview", truncated, "-o", png}, 1, TestOnWindows() ? "OSMesa" : "truncated"},
+        {{"glcmds"}, 1, "usage"},
+        {{"frobnicate"}, 1, "usage"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
+        ToolOutput output;
+        EXPECT_EQ(RunMd2Tool(c.args, &output), c.status);
+        EXPECT_NE((output.err + output.out).find(c.message), std::string::npos) << output.err << output.out;
+        EXPECT_EQ(FilesIn(dir), 3u);
+    }
+    // In place: the file is left as it was.
+    ToolOutput output;
+    EXPECT_EQ(RunMd2Tool({"glcmds", cut}, &output), 1);
+    std::vector<std::uint8_t> after;
+    std::string error;
+    ASSERT_TRUE(ReadFileBytes(cut, &after, &error));
+    EXPECT_EQ(after, std::vector<std::uint8_t>(good.begin(), good.begin() + 100));
+}
+
+TEST(Md2ToolBadInput, GlCommandsInPlaceGiveACheckedFile) {
+    const std::string dir = TestTempDir("md2tool-inplace");
+    const std::string file = dir + "model.md2";
+    ASSERT_TRUE(WriteBinaryFile(file, BuildMd2File(MakeToolModel(12, 10, 2))));
+    ToolOutput output;
+    ASSERT_EQ(RunMd2Tool({"glcmds", file}, &output), 0) << output.err;
+    EXPECT_NE(output.out.find("10 triangles in"), std::string::npos) << output.out;
+    ToolOutput checked;
+    EXPECT_EQ(RunMd2Tool({"check", file}, &checked), 0);
+    EXPECT_EQ(checked.out, "");
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+}  // namespace
