@@ -18,4 +18,11 @@ fi
 if [ -n "${DISPLAY:-}" ] && [ "${CORVANE_OWN_DISPLAY:-1}" = 0 ]; then
   exec "$wine" "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
+# Wine's own processes (the virtual desktop) outlive the program by a moment
+# and report the end of the display when xvfb-run stops it; that line is not
+# the program's output.
+status=0
+xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@" \
+  2> >(grep --line-buffered -v '^X connection to .* broken (explicit kill or server shutdown)' >&2) || status=$?
+wait || true
+exit $status
