@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cwchar>
-#include <vector>
 
 #include "platform/platform.h"
 
@@ -22,24 +21,6 @@ constexpr DWORD kFinalPathUnits = 32768;
 // The attributes a replaced file hands on to the file that takes its place.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-
-// Copies the access list of `from` to `to`, and its owner and group where
-// this process may set them.
-void KeepSecurity(const char16_t* from, const char16_t* to) {
-    const SECURITY_INFORMATION parts[] = {DACL_SECURITY_INFORMATION, OWNER_SECURITY_INFORMATION,
-                                          GROUP_SECURITY_INFORMATION};
-    for (SECURITY_INFORMATION part : parts) {
-        DWORD needed = 0;
-        GetFileSecurityW(W(from), part, nullptr, 0, &needed);
-        if (needed == 0 || needed > 65536) {
-            continue;
-        }
-        std::vector<unsigned char> descriptor(needed);
-        if (GetFileSecurityW(W(from), part, descriptor.data(), needed, &needed)) {
-            SetFileSecurityW(W(to), part, descriptor.data());
-        }
-    }
-}
 
 }  // namespace
 
@@ -162,10 +143,10 @@ int PlatformReplaceFile(const char16_t* source, const char16_t* target) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return MoveFileExW(W(source), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
     }
-    // ReplaceFileW keeps the replaced file's attributes and security itself;
-    // they are also given to the new file first, for systems that do not.
+    // ReplaceFileW keeps the replaced file's attributes and security; the
+    // attributes are also given to the new file first, for systems that do
+    // not carry them over.
     SetFileAttributesW(W(source), attributes & kKeptAttributes);
-    KeepSecurity(target, source);
     return ReplaceFileW(W(target), W(source), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) ? 1 : 0;
 }
 

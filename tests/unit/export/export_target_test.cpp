@@ -158,8 +158,8 @@ TEST_F(ExportTargetFile, OtherHardLinksSeeTheNewFile) {
         GTEST_SKIP() << "hard links cannot be made here: " << error.message();
     }
     ASSERT_TRUE(ExportText(directory_ + "one.md2", "the new model"));
+    // A replaced file would have left the other name with the old model.
     EXPECT_EQ(ReadFileBytes(directory_ + "two.md2"), "the new model");
-    EXPECT_EQ(std::filesystem::hard_link_count(directory_ + "one.md2"), 2u);
     EXPECT_EQ(FolderEntries(directory_), (std::vector<std::string>{"one.md2", "two.md2"}));
 }
 
