@@ -33,8 +33,11 @@ if(CORVANE_TESTS)
   # made on the Linux side, and a folder only the superuser may write in.
   add_test(NAME windows_export_targets
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/export_targets.sh ${CORVANE_WINDOWS_DIR}/bin)
-  set_tests_properties(windows_export_targets PROPERTIES TIMEOUT 300)
+  # Wine programs of one prefix share one virtual desktop, which lives on the
+  # display of the first: the two tests take turns.
+  set_tests_properties(windows_export_targets PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
   set_tests_properties(windows_tests PROPERTIES
     TIMEOUT 1800
+    RESOURCE_LOCK wine
     ENVIRONMENT "CORVANE_ARTIFACTS=${CMAKE_BINARY_DIR}/artifacts/windows")
 endif()
