@@ -111,16 +111,4 @@ TEST_F(HostProgramAsUser, ReadOnlyFileIsRefusedAsADirectOpenWouldBe) {
     EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.md2"});
 }
 
-TEST_F(HostProgramAsUser, ReplacedFileKeepsItsPermissionBits) {
-    const std::string folder = Folder("open", true);
-    OwnedFile(folder + "out.md2", 0604);
-    ExpectRun({"export", TestPluginPath(), directory_ + "crate.md2", folder + "out.md2"}, 0, "write request: 1",
-              kNobody);
-    EXPECT_TRUE(IsMd2File(folder + "out.md2"));
-    struct stat info {};
-    ASSERT_EQ(stat((folder + "out.md2").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0604u);
-    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"out.md2"});
-}
-
 #endif
