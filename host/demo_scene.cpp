@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "host/host_platform.h"
+
 namespace {
 
 constexpr int kSkinWidth = 128;
@@ -33,7 +35,7 @@ bool WriteSkin(const std::string& path) {
             bytes.push_back(static_cast<std::uint8_t>(band < 2 ? shade : shade / 3));  // red
         }
     }
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = HostOpenPath(path, "wb");
     if (file == nullptr) {
         return false;
     }

@@ -122,7 +122,7 @@ void Screenshot(HWND window) {
         name += (c == ' ' || c == '/' || c == '\\' || c == ':') ? '-' : c;
     }
     std::string path = user->screenshotDirectory + std::to_string(++user->screenshots) + "-" + name + ".bmp";
-    if (std::FILE* out = std::fopen(path.c_str(), "wb")) {
+    if (std::FILE* out = HostOpenPath(path, "wb")) {
         std::fwrite(&file, sizeof(file), 1, out);
         std::fwrite(&info.bmiHeader, sizeof(BITMAPINFOHEADER), 1, out);
         std::fwrite(bits, 1, imageBytes, out);
@@ -134,15 +134,24 @@ void Screenshot(HWND window) {
     ReleaseDC(nullptr, screen);
 }
 
+// A window's style bits in hexadecimal.
+std::string StyleBits(HWND window) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08lx", static_cast<unsigned long>(GetWindowLongW(window, GWL_STYLE)));
+    return text;
+}
+
 void TranscribeDialog(HWND dialog, const char* when) {
     std::string lines = "dialog " + Quoted(WindowText(dialog)) + " " + when + "\n";
     RECT units = {0, 0, 4, 8};
     MapDialogRect(dialog, &units);
     lines += "  units " + std::to_string(units.right) + " " + std::to_string(units.bottom) + "\n";
+    lines += "  style dialog " + StyleBits(dialog) + "\n";
     for (HWND child : Children(dialog)) {
         int id = static_cast<short>(GetDlgCtrlID(child));
         std::string kind = ClassOf(child);
         lines += "  control " + std::to_string(id) + " " + kind + " " + Quoted(WindowText(child)) + "\n";
+        lines += "  style " + std::to_string(id) + " " + StyleBits(child) + "\n";
         RECT r;
         GetWindowRect(child, &r);
         MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "host/dialog_user.h"
+#include "host/host_platform.h"
 #include "platform/user_script.h"
 #include "res/dialog_ids.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, bool* opened) {
     std::vector<std::uint8_t> bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = HostOpenPath(path, "rb");
     *opened = file != nullptr;
     if (file == nullptr) {
         return bytes;

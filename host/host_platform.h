@@ -23,6 +23,9 @@ void HostDestroyParentWindow(void* window);
 // 8-bit half on Linux).
 std::FILE* HostOpenFile(const TextPair& path, const char* mode);
 
+// Opens a file by its UTF-8 path (through UTF-16 on Windows).
+std::FILE* HostOpenPath(const std::string& utf8Path, const char* mode);
+
 // Directory of the running program, ending in a separator.
 std::string HostProgramDirectory();
 

@@ -38,6 +38,8 @@ std::FILE* HostOpenFile(const TextPair& path, const char* mode) {
     return std::fopen(narrow, mode);
 }
 
+std::FILE* HostOpenPath(const std::string& utf8Path, const char* mode) { return std::fopen(utf8Path.c_str(), mode); }
+
 std::string HostProgramDirectory() {
     char buffer[PATH_MAX] = {};
     ssize_t n = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);

@@ -50,6 +50,13 @@ std::FILE* HostOpenFile(const TextPair& path, const char* mode) {
     return _wfopen(wide, wideMode.c_str());
 }
 
+std::FILE* HostOpenPath(const std::string& utf8Path, const char* mode) {
+    const std::u16string path = HostWiden(utf8Path);
+    const std::wstring widePath(path.begin(), path.end());
+    const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+    return _wfopen(widePath.c_str(), wideMode.c_str());
+}
+
 std::string HostProgramDirectory() {
     wchar_t buffer[MAX_PATH] = {};
     DWORD n = GetModuleFileNameW(nullptr, buffer, MAX_PATH);

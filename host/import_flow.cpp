@@ -72,8 +72,8 @@ std::string DescribeScene(RefScene* refScene) {
 bool WriteSceneObj(RefScene* refScene, const std::string& objPath) {
     HostScene* scene = RefSceneHost(refScene);
     std::string mtlPath = objPath.substr(0, objPath.find_last_of('.')) + ".mtl";
-    std::FILE* obj = std::fopen(objPath.c_str(), "wb");
-    std::FILE* mtl = std::fopen(mtlPath.c_str(), "wb");
+    std::FILE* obj = HostOpenPath(objPath, "wb");
+    std::FILE* mtl = HostOpenPath(mtlPath, "wb");
     if (obj == nullptr || mtl == nullptr) {
         if (obj != nullptr) {
             std::fclose(obj);

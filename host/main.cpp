@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/call_log.h"
+#include "host/command_line.h"
 #include "host/demo_scene.h"
 #include "host/dialog_user.h"
 #include "host/export_flow.h"
@@ -80,7 +81,7 @@ int Info(const std::string& pluginPath) {
 }
 
 // Paths are made absolute first: an import changes the current directory.
-std::string Absolute(const std::string& path) { return std::filesystem::absolute(path).generic_string(); }
+std::string Absolute(const std::string& path) { return AbsolutePath(path); }
 
 // Loads and registers the plug-in; says why when it cannot.
 bool Load(const std::string& pluginPath, HostSession* session) {
@@ -312,7 +313,7 @@ int Export(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = CommandLineArguments(argc, argv);
     if (args.empty()) {
         return Usage();
     }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/host_platform.h"
+
 namespace {
 
 struct Bytes {
@@ -39,7 +41,7 @@ struct Bytes {
 };
 
 bool Save(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = HostOpenPath(path, "wb");
     if (file == nullptr) {
         return false;
     }

@@ -8,12 +8,16 @@
 # exported by the Windows DLL).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash tools/install-deps.sh
-cmake --preset native
-cmake --build --preset native
-
 out=build/demo
 mkdir -p "$out"
+# The installation and the build speak only when they fail.
+log="$out/build.log"
+echo "Installing what is missing and building (log: $log) ..."
+if ! { bash tools/install-deps.sh && cmake --preset native && cmake --build --preset native; } >"$log" 2>&1; then
+  tail -n 40 "$log"
+  echo "The build failed; the whole log is in $log."
+  exit 1
+fi
 win_out=$(cd "$out" && pwd)
 native=build/native/bin
 windows=build/native/windows/bin

@@ -18,4 +18,12 @@ fi
 if [ -n "${DISPLAY:-}" ] && [ "${CORVANE_OWN_DISPLAY:-1}" = 0 ]; then
   exec "$wine" "$@"
 fi
-exec xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@"
+# Wine's own processes (the virtual desktop) outlive the program by a moment
+# and report the end of the display when xvfb-run stops it; those lines are
+# not the program's output.
+display_end='^(X connection to .* broken \(explicit kill or server shutdown\)|XIO: +fatal IO error .* on X server |'
+display_end+=' +after [0-9]+ requests \([0-9]+ known processed\) with [0-9]+ events remaining)'
+status=0
+xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$@" 2> >(grep --line-buffered -v -E "$display_end" >&2) || status=$?
+wait || true
+exit $status

@@ -151,6 +151,9 @@ int WriteExportFile(HostScene* scene, const ExportSettings* settings) {
     StartPose(&state.pose, scene);
     const int written = WriteMd2(target.file, &state);
     const bool placed = FinishExportTarget(&target, written != 0);
+    if (target.targetUnopened) {
+        TextPairFromWide(&scene->errorText, u"Could not open file for writing.");
+    }
     // The scene keeps the face normals of the last evaluated frame.
     StoreFaceNormals(&state.pose);
     ReleasePose(&state.pose);

@@ -23,6 +23,37 @@ void FolderOf(const char16_t* path, char16_t* out) {
     out[end] = 0;
 }
 
+// Writes the finished file `from` into `to` in place, as a direct open and
+// write would: `to` keeps its names, owner and permissions. Sets *unopened
+// when `to` cannot be opened for writing.
+bool CopyInto(const char16_t* from, const char16_t* to, bool* unopened) {
+    std::FILE* source = PlatformOpenFile(from, "rb");
+    if (source == nullptr) {
+        return false;
+    }
+    std::FILE* destination = PlatformOpenFile(to, "wb");
+    if (destination == nullptr) {
+        *unopened = true;
+        std::fclose(source);
+        return false;
+    }
+    bool copied = true;
+    char block[65536];
+    for (;;) {
+        const std::size_t length = std::fread(block, 1, sizeof block, source);
+        if (length > 0 && std::fwrite(block, 1, length, destination) != length) {
+            copied = false;
+            break;
+        }
+        if (length < sizeof block) {
+            copied = std::ferror(source) == 0;
+            break;
+        }
+    }
+    std::fclose(source);
+    return PlatformCommitAndClose(destination) != 0 && copied;
+}
+
 }  // namespace
 
 bool OpenExportTarget(const char16_t* path, ExportTarget* out) {
@@ -31,12 +62,20 @@ bool OpenExportTarget(const char16_t* path, ExportTarget* out) {
     if (out->target[0] == 0) {
         return false;
     }
+    char16_t resolved[kTextPairUnits];
+    if (PlatformResolveTarget(out->target, resolved, kTextPairUnits) != 0) {
+        U16Copy(out->target, kTextPairUnits, resolved);
+    }
     switch (PlatformInspectTarget(out->target)) {
         case kTargetUnwritable:
             return false;
         case kTargetDevice:
             out->file = PlatformOpenFile(out->target, "wb");
             return out->file != nullptr;
+        case kTargetRegularFile:
+            // Replacing the file would part it from its other names.
+            out->copyInPlace = PlatformLinkCount(out->target) > 1;
+            break;
         default:
             break;
     }
@@ -47,10 +86,12 @@ bool OpenExportTarget(const char16_t* path, ExportTarget* out) {
         out->file = PlatformCreateNewFile(out->temporary);
     }
     if (out->file == nullptr) {
+        // No file can be made beside the target: write it as a direct open would.
         out->temporary[0] = 0;
-        return false;
+        out->copyInPlace = false;
+        out->file = PlatformOpenFile(out->target, "wb");
     }
-    return true;
+    return out->file != nullptr;
 }
 
 bool FinishExportTarget(ExportTarget* target, bool complete) {
@@ -63,14 +104,15 @@ bool FinishExportTarget(ExportTarget* target, bool complete) {
         return std::fclose(file) == 0 && complete;
     }
     bool placed = false;
-    if (complete) {
-        placed = PlatformCommitAndClose(file) != 0 && PlatformReplaceFile(target->temporary, target->target) != 0;
-    } else {
+    if (complete && PlatformCommitAndClose(file) != 0) {
+        placed = !target->copyInPlace && PlatformReplaceFile(target->temporary, target->target) != 0;
+        if (!placed) {
+            placed = CopyInto(target->temporary, target->target, &target->targetUnopened);
+        }
+    } else if (!complete) {
         std::fclose(file);
     }
-    if (!placed) {
-        PlatformRemoveFile(target->temporary);
-    }
+    PlatformRemoveFile(target->temporary);
     target->temporary[0] = 0;
     return placed;
 }

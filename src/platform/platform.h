@@ -74,6 +74,15 @@ enum PlatformTargetKind {
 };
 PlatformTargetKind PlatformInspectTarget(const char16_t* path);
 
+// The file that `path` finally names: symbolic links are followed to their
+// end (the last may name a file that does not exist yet). Writes at most
+// `capacity` units with the terminator; answers non-zero when `out` holds the
+// final path, 0 (with `out` untouched) when it cannot be found or does not fit.
+int PlatformResolveTarget(const char16_t* path, char16_t* out, int capacity);
+// How many names (hard links) the existing file at `path` has; 1 when it is
+// absent or the system does not say.
+int PlatformLinkCount(const char16_t* path);
+
 // Creates the file, which must not exist yet, and opens it for binary
 // writing; null when it exists or cannot be created.
 std::FILE* PlatformCreateNewFile(const char16_t* path);
@@ -81,8 +90,10 @@ std::FILE* PlatformCreateNewFile(const char16_t* path);
 // Answers non-zero when every step succeeded; the stream is closed either way.
 int PlatformCommitAndClose(std::FILE* file);
 // Moves `source` into the place of `target` in one step, replacing it when it
-// exists, and waits until the move is on the disk. Answers non-zero on
-// success; on failure both files stay as they were.
+// exists, and waits until the move is on the disk. The moved file takes the
+// replaced one's permission bits and, where the process may set them, its
+// owner and group (on Windows: its attributes and security). Answers non-zero
+// on success; on failure both files stay as they were.
 int PlatformReplaceFile(const char16_t* source, const char16_t* target);
 // Deletes a file; answers non-zero on success.
 int PlatformRemoveFile(const char16_t* path);

@@ -9,6 +9,13 @@
 #include <filesystem>
 #include <fstream>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 #include "anim/frame_sampling.h"
 #include "anim/pose_evaluation.h"
 #include "anim/pose_state.h"
@@ -440,6 +447,57 @@ TEST_F(ExportRequest, RenameWithoutAnimationsSaysSoAndStaysOpen) {
     EXPECT_EQ(FirstDialog(seen, "Rename Animation"), nullptr);
     EXPECT_EQ(CountHostCalls("PreExportQuery"), 0);
 }
+
+#ifdef _WIN32
+
+TEST_F(ExportRequest, DialogThatCannotBeCreatedAnswersCancelled) {
+    AddTriangleScene();
+    // The test program's own module holds no template 102.
+    StartDialogUser("press 1");
+    EXPECT_EQ(RegisteredCallback(&session_)(kRequestExportOptions, Scene(), GetModuleHandleW(nullptr), 0), 2);
+    EXPECT_TRUE(ParseTranscript(FinishDialogUser()).dialogs.empty());
+}
+
+// Every control's style bits from the templates: each must be set on the window
+// the user sees.
+TEST_F(ExportRequest, RealDialogsCarryTheTemplatesStyles) {
+    constexpr unsigned kShown = WS_CHILD | WS_VISIBLE;
+    constexpr unsigned kPush = kShown | WS_TABSTOP;
+    constexpr unsigned kBox = kShown | BS_GROUPBOX;
+    constexpr unsigned kLeft = kShown | WS_GROUP | SS_LEFT;
+    constexpr unsigned kRight = kShown | WS_GROUP | SS_RIGHT;
+    constexpr unsigned kEdit = kShown | WS_TABSTOP | ES_LEFT;
+    constexpr unsigned kScrolled = kEdit | ES_AUTOHSCROLL;
+    // The system takes the scroll bar off a list that does not need it.
+    constexpr unsigned kList = kShown | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT;
+    constexpr unsigned kDialog = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const struct {
+        const char* caption;
+        std::vector<unsigned> controls;
+    } dialogs[] = {
+        {"Export Quake 2 Model", {kPush, kPush, kBox, kLeft, kScrolled, kLeft, kLeft, kLeft, kLeft, kBox, kRight,
+                                  kRight, kEdit, kEdit, kList, kLeft, kLeft, kLeft, kLeft, kPush}},
+        {"Rename Animation", {kPush, kPush, kScrolled, kBox}},
+    };
+    AddTriangleScene();
+    RefAddAnimation(scene_, "walk", 4, 0, 1);
+    EXPECT_EQ(ExportOptionsRequest("select 112 0; press 3; press 2; press 2"), 2);
+    const Transcript seen = Seen();
+    for (const auto& want : dialogs) {
+        SCOPED_TRACE(want.caption);
+        const SeenDialog* dialog = FirstDialog(seen, want.caption);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->style & kDialog, kDialog) << std::hex << dialog->style;
+        ASSERT_EQ(dialog->controls.size(), want.controls.size());
+        for (std::size_t i = 0; i < want.controls.size(); ++i) {
+            const unsigned style = dialog->controls[i].style;
+            EXPECT_EQ(style & want.controls[i], want.controls[i])
+                << "control " << i << " (id " << dialog->controls[i].id << "): " << std::hex << style;
+        }
+    }
+}
+
+#endif
 
 // --- The write request ---------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "host/call_log.h"
 #include "host/dialog_user.h"
@@ -148,6 +149,25 @@ TEST_F(ImportRequest, SkinsBecomeMaterialsWithTexturePathsBesideTheModel) {
     for (int f = 0; f < Scene()->meshes.items[0].faceCount; ++f) {
         EXPECT_EQ(Scene()->meshes.items[0].faces[f].materialIndex, 0);
     }
+}
+
+TEST_F(ImportRequest, BareFileNameIsReadFromTheCurrentFolder) {
+    Md2BuilderModel model = MakeSampleMd2Model(1, 4, 2, 2);
+    model.skins = {"models/monsters/tank/skin.pcx"};
+    WriteModel(model, "bare");
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(directory_);
+    const std::filesystem::path folder = std::filesystem::current_path();
+    ImportRun run = Import("bare.md2", "select 112 1; press 1");
+    const std::filesystem::path after = std::filesystem::current_path();
+    std::filesystem::current_path(before);
+    ASSERT_EQ(run.readAnswer, 1) << run.errorText;
+    ASSERT_EQ(run.optionsAnswer, 1);
+    ExpectHostPositions(Scene(), DecodedPositions(model, 1));
+    // No folder to go to: the current one stays, and the skin is named alone.
+    EXPECT_EQ(after, folder);
+    ASSERT_EQ(Scene()->materials.count, 1);
+    EXPECT_EQ(std::string(RefTextureLayer(scene_, 0)->path.narrow), "skin.pcx");
 }
 
 TEST_F(ImportRequest, ScreenshotOfTheOpenDialog) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "host/host_platform.h"
 #include "host/host_session.h"
 
 std::string TestPluginPath() { return DefaultPluginPath(); }
@@ -21,7 +22,7 @@ std::string TestArtifactsDir() {
     const char* fromEnvironment = std::getenv("CORVANE_ARTIFACTS");
     std::filesystem::path dir = fromEnvironment != nullptr && *fromEnvironment != 0
                                     ? std::filesystem::path(fromEnvironment)
-                                    : std::filesystem::current_path() / "artifacts";
+                                    : std::filesystem::path(HostWiden(HostProgramDirectory())) / "artifacts";
     std::error_code ignored;
     std::filesystem::create_directories(dir, ignored);
     return dir.generic_string() + "/";

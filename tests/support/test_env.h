@@ -8,7 +8,8 @@ std::string TestPluginPath();
 // A fresh folder for one test's files, below the system's temporary folder
 // (UTF-8 path ending in a separator).
 std::string TestTempDir(const std::string& name);
-// The folder for screenshots and other artifacts of a test run.
+// The folder for screenshots and other artifacts of a test run: $CORVANE_ARTIFACTS,
+// else "artifacts" beside the test program (an import changes the current folder).
 std::string TestArtifactsDir();
 // Writes bytes to a file; false on failure.
 bool WriteTestFile(const std::string& path, const std::string& bytes);

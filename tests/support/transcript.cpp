@@ -61,7 +61,7 @@ Transcript ParseTranscript(const std::string& text) {
             dialog = nullptr;
             last = nullptr;
             if (when == "opens" || when == "shows") {
-                transcript.dialogs.push_back(SeenDialog{caption, when, 0, 0, {}});
+                transcript.dialogs.push_back(SeenDialog{caption, when, 0, 0, {}, 0});
                 dialog = &transcript.dialogs.back();
             }
         } else if (word == "units" && dialog != nullptr) {
@@ -72,6 +72,11 @@ Transcript ParseTranscript(const std::string& text) {
             control.text = Unquote(line, 0);
             dialog->controls.push_back(control);
             last = &dialog->controls.back();
+        } else if (word == "style" && dialog != nullptr) {
+            std::string owner;
+            unsigned style = 0;
+            fields >> owner >> std::hex >> style;
+            (owner == "dialog" || last == nullptr ? dialog->style : last->style) = style;
         } else if (word == "rect" && last != nullptr) {
             int id = 0;
             fields >> id >> last->rect[0] >> last->rect[1] >> last->rect[2] >> last->rect[3];

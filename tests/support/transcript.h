@@ -12,6 +12,7 @@ struct SeenControl {
     bool isList = false;
     int current = -1;
     std::vector<std::string> items;
+    unsigned style = 0;  // window style bits; recorded for the real dialogs on Windows only
 };
 
 struct SeenDialog {
@@ -20,6 +21,7 @@ struct SeenDialog {
     int unitsX = 0;    // pixels of 4 horizontal dialog units
     int unitsY = 0;    // pixels of 8 vertical dialog units
     std::vector<SeenControl> controls;
+    unsigned style = 0;  // window style bits; recorded for the real dialogs on Windows only
     const SeenControl* Control(int id) const;
 };
 

@@ -5,6 +5,17 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <system_error>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "export/export_target.h"
 #include "support/test_env.h"
@@ -103,3 +114,90 @@ TEST_F(ExportTargetFile, DeviceIsWrittenInPlace) {
     EXPECT_TRUE(FinishExportTarget(&target, true));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
+
+// Writes `text` to `path` through a complete export; false when it failed.
+bool ExportText(const std::string& path, const char* text) {
+    ExportTarget target;
+    return OpenExportTarget(Wide(path).c_str(), &target) && Put(&target, text) && FinishExportTarget(&target, true);
+}
+
+TEST_F(ExportTargetFile, SymbolicLinkStaysAndTheFileItNamesIsReplaced) {
+    // The file a link names: beside it, in another folder, and (Linux) on another file system.
+    std::vector<std::string> places = {directory_ + "elsewhere/"};
+#ifndef _WIN32
+    if (std::filesystem::is_directory("/dev/shm")) {
+        places.push_back("/dev/shm/corvane-link-test-" + std::to_string(getpid()) + "/");
+    }
+#endif
+    for (const std::string& folder : places) {
+        SCOPED_TRACE(folder);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        ASSERT_TRUE(WriteTestFile(folder + "model.md2", "the old model"));
+        const std::string link = directory_ + "link.md2";
+        std::filesystem::remove(link);
+        std::error_code error;
+        std::filesystem::create_symlink(folder + "model.md2", link, error);
+        if (error) {
+            GTEST_SKIP() << "symbolic links cannot be made here: " << error.message();
+        }
+        ASSERT_TRUE(ExportText(link, "the new model"));
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(ReadFileBytes(folder + "model.md2"), "the new model");
+        EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"model.md2"});
+        std::filesystem::remove(link);
+        std::filesystem::remove_all(folder);
+    }
+}
+
+TEST_F(ExportTargetFile, OtherHardLinksSeeTheNewFile) {
+    ASSERT_TRUE(WriteTestFile(directory_ + "one.md2", "the old model"));
+    std::error_code error;
+    std::filesystem::create_hard_link(directory_ + "one.md2", directory_ + "two.md2", error);
+    if (error) {
+        GTEST_SKIP() << "hard links cannot be made here: " << error.message();
+    }
+    ASSERT_TRUE(ExportText(directory_ + "one.md2", "the new model"));
+    // A replaced file would have left the other name with the old model.
+    EXPECT_EQ(ReadFileBytes(directory_ + "two.md2"), "the new model");
+    EXPECT_EQ(FolderEntries(directory_), (std::vector<std::string>{"one.md2", "two.md2"}));
+}
+
+#ifdef _WIN32
+
+TEST_F(ExportTargetFile, AttributesAndAccessOfTheReplacedFileStay) {
+    const std::string path = directory_ + "hidden.md2";
+    ASSERT_TRUE(WriteTestFile(path, "the old model"));
+    const std::wstring wide(path.begin(), path.end());
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+    ASSERT_TRUE(ExportText(path, "the new model"));
+    EXPECT_EQ(ReadFileBytes(path), "the new model");
+    EXPECT_NE(GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"hidden.md2"});
+}
+
+#else
+
+TEST_F(ExportTargetFile, PermissionBitsAndOwnerOfTheReplacedFileStay) {
+    const bool root = geteuid() == 0;
+    for (mode_t mode : {0640, 0604, 0755, 0600}) {
+        SCOPED_TRACE(mode);
+        const std::string path = directory_ + "model.md2";
+        ASSERT_TRUE(WriteTestFile(path, "the old model"));
+        ASSERT_EQ(chmod(path.c_str(), mode), 0);
+        // Only the superuser may give a file away: then the owner must stay too.
+        const uid_t owner = root ? 65534 : geteuid();
+        const gid_t group = root ? 65534 : getegid();
+        ASSERT_EQ(chown(path.c_str(), owner, group), 0);
+        ASSERT_TRUE(ExportText(path, "the new model"));
+        struct stat info {};
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+        EXPECT_EQ(info.st_uid, owner);
+        EXPECT_EQ(info.st_gid, group);
+        EXPECT_EQ(ReadFileBytes(path), "the new model");
+        EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"model.md2"});
+    }
+}
+
+#endif

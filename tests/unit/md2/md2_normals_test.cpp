@@ -7,7 +7,6 @@
 #include <string>
 
 #include "md2/md2_normals.h"
-#include "support/test_env.h"
 
 namespace {
 
@@ -22,11 +21,8 @@ TEST(Md2Normals, FirstAndLastEntries) {
 
 // Every entry equals the published table's text read as a float.
 TEST(Md2Normals, MatchesThePublishedTable) {
-    std::ifstream csv(std::string(CORVANE_SHARED_DIR) + "/data/md2-normals.csv");
-    if (!csv && TestOnWindows()) {
-        GTEST_SKIP() << "the published table is read natively only";
-    }
-    ASSERT_TRUE(csv) << "cannot open the published normal table";
+    std::ifstream csv(std::string(CORVANE_SOURCE_DIR) + "/tests/data/md2-normals.csv");
+    ASSERT_TRUE(csv) << "cannot open the published normal table in tests/data";
     std::string line;
     std::getline(csv, line);  // column names
     int rows = 0;
