@@ -27,7 +27,7 @@ const char* const kScripts[] = {
 };
 
 // Frames times vertices above which an input is not worth the time it takes.
-constexpr std::int64_t kMostFrameVertices = 1 << 18;
+constexpr std::int64_t kMostFrameVertices = 1 << 14;
 
 }  // namespace
 
