@@ -148,7 +148,7 @@ void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSetting
     SetNumber(dialog, IDC_SKIN_WIDTH, u"%d", settings.skinWidth);
     SetNumber(dialog, IDC_SKIN_HEIGHT, u"%d", settings.skinHeight);
     SetNumber(dialog, IDC_ANIMATION_COUNT, u"%d", ListCount(scene->animations));
-    const bool animated = scene->animations.items != nullptr;
+    const bool animated = HasAnimations(scene);
     SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", settings.totalFrames);
     PlatformListReset(dialog, IDC_ANIMATION_LIST);
     for (int a = 0; a < ListCount(scene->animations); ++a) {
@@ -186,7 +186,7 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
             PlatformEndDialog(dialog, 2);
             return 1;
         case IDC_RENAME:
-            if (scene->animations.items == nullptr) {
+            if (!HasAnimations(scene)) {
                 PlatformMessageBox(PlatformFocusWindow(), u"No animations found.", u"Error", kIconInformation,
                                    kButtonsOk);
             } else {

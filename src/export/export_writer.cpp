@@ -91,9 +91,10 @@ bool FileFitsOffsets(const SceneCounts& counts, std::int64_t frames) {
 
 // The skin's name in the file: the local skin directory followed by the
 // image's file name when both fit in 63 bytes, else the file name alone when
-// it fits, else the untitled name. A directory whose 8-bit form needs more
-// than 63 bytes never fits with a name; a path without a file name, or one
-// that does not convert, gives the untitled name.
+// it fits, else the untitled name. A path that ends in a separator has an
+// empty file name, so it gives the directory alone. A directory whose 8-bit
+// form needs more than 63 bytes never fits with a name; a path that does not
+// convert gives the untitled name.
 void SkinName(const HostTextureLayer& layer, const char16_t* directory, char name[kMd2SkinBytes]) {
     std::memset(name, 0, kMd2SkinBytes);
 
@@ -103,7 +104,8 @@ void SkinName(const HostTextureLayer& layer, const char16_t* directory, char nam
     char narrowPath[4 * kTextPairUnits];
     char fileName[kTextPairUnits];
     fileName[0] = 0;
-    if (ToNarrow(widePath, narrowPath, sizeof(narrowPath)) > 0) {
+    const bool pathConverts = ToNarrow(widePath, narrowPath, sizeof(narrowPath)) > 0;
+    if (pathConverts) {
         FileNameOfPathNarrow(narrowPath, fileName);
     }
     const std::size_t fileLength = std::strlen(fileName);
@@ -115,7 +117,7 @@ void SkinName(const HostTextureLayer& layer, const char16_t* directory, char nam
     const bool directoryFits = ToNarrow(wideDirectory, narrowDirectory, kMd2SkinBytes) > 0;
     const std::size_t directoryLength = directoryFits ? std::strlen(narrowDirectory) : 0;
 
-    if (fileLength == 0) {
+    if (!pathConverts) {
         std::memcpy(name, kUntitledSkin, sizeof(kUntitledSkin));
     } else if (directoryFits && directoryLength + fileLength <= kLongestSkinName) {
         std::memcpy(name, narrowDirectory, directoryLength);
@@ -230,7 +232,7 @@ bool WriteAllSections(std::FILE* file, ExportState* state) {
     }
     const int texCoords = 3 * counts.triangles;
     counts.skins = CountSkins(scene);
-    const bool animated = scene->animations.items != nullptr;
+    const bool animated = HasAnimations(scene);
     if (!FileFitsOffsets(counts, ExportFrameTotal(scene))) {
         return false;
     }

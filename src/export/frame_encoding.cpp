@@ -15,6 +15,7 @@
 #include "md2/md2_sections.h"
 #include "md2/normal_index.h"
 #include "util/float_convert.h"
+#include "util/text.h"
 
 float AxisScale(float size) {
     float scale = 1;
@@ -29,17 +30,11 @@ float AxisScale(float size) {
 
 // --- Header and shared box ------------------------------------------------------
 
-namespace {
-
-bool HasAnimationList(const HostScene* scene) { return scene->animations.items != nullptr; }
-
-}  // namespace
-
 FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins) {
     HostScene* scene = state->scene;
     ModelBounds bounds{};
     ReleaseKeptFrames(&state->keptFrames);
-    if (scene != nullptr && ListCount(scene->animations) > 0) {
+    if (HasAnimations(scene)) {
         if (StartKeptFrames(state)) {
             AnimatedBounds(&state->pose, scene, &bounds, KeepFrame, state);
             FinishKeptFrames(&state->keptFrames);
@@ -68,8 +63,10 @@ FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz
 
 // --- Frames -----------------------------------------------------------------------
 
+bool HasAnimations(const HostScene* scene) { return scene != nullptr && ListCount(scene->animations) > 0; }
+
 std::int64_t ExportFrameTotal(HostScene* scene) {
-    if (scene == nullptr || !HasAnimationList(scene)) {
+    if (!HasAnimations(scene)) {
         return 1;
     }
     std::int64_t total = 0;
@@ -80,23 +77,18 @@ std::int64_t ExportFrameTotal(HostScene* scene) {
 }
 
 void ComposeFrameName(char name[kMd2FrameNameChars], const char* stem, int number) {
-    // The stem is at most a TextPair's 8-bit half; the number adds at most 11 characters.
-    char bounded[kTextPairUnits] = {};
-    if (stem != nullptr) {
-        std::size_t length = 0;
-        while (length < kTextPairUnits - 1 && stem[length] != 0) {
-            ++length;
-        }
-        std::memcpy(bounded, stem, length);
-    }
-    char composed[kTextPairUnits + 16] = {};
-    int length = std::snprintf(composed, sizeof(composed), "%s%d", bounded, number);
-    if (length < 0) {
-        length = 0;
-    }
-    const std::size_t kept = std::min(static_cast<std::size_t>(length), std::size_t{kMd2FrameNameChars});
+    // Any int has at most 11 characters, so the number always fits with its terminator.
+    char digits[16] = {};
+    const int digitCount = std::max(0, std::snprintf(digits, sizeof(digits), "%d", number));
+    const std::size_t room = kMd2FrameNameChars - 1 - static_cast<std::size_t>(digitCount);
+    // The stem is read no further than a TextPair's 8-bit half.
+    const std::size_t stemLength = stem != nullptr ? strnlen(stem, kTextPairUnits - 1) : 0;
+    const std::size_t kept = stemLength <= room ? stemLength : WholeCharacterPrefix(stem, stemLength, room);
     std::memset(name, 0, kMd2FrameNameChars);
-    std::memcpy(name, composed, kept);
+    if (kept > 0) {
+        std::memcpy(name, stem, kept);
+    }
+    std::memcpy(name + kept, digits, static_cast<std::size_t>(digitCount));
 }
 
 std::uint8_t EncodeCoordinate(float position, float translate, float scale) {

@@ -37,9 +37,14 @@ FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz
 
 // --- Frames -----------------------------------------------------------------------
 
+// True when the scene holds at least one animation. A list that is present
+// but empty is no list at all: such a scene is written as one rest frame,
+// since a file without frames is refused by the engines that load MD2.
+bool HasAnimations(const HostScene* scene);
+
 // The number of frames the frame writers produce for the scene: the sum of
-// AnimationFrameCount over its animations when it has an animation list (0
-// for an empty list), else 1. Wide enough that no sum overflows.
+// AnimationFrameCount over its animations when it has any, else 1. Wide
+// enough that no sum overflows.
 std::int64_t ExportFrameTotal(HostScene* scene);
 
 // What a frame writer reports besides success.
@@ -59,9 +64,11 @@ int WriteAnimatedFrames(ExportState* state, std::FILE* file, const FrameBox& box
 // Answers as WriteAnimatedFrames.
 int WriteStaticFrame(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run);
 
-// The 16-byte name field of a frame: stem followed by the number in decimal,
-// cut to 16 bytes; the bytes after the text are zero (there is no terminator
-// when the text fills the field).
+// The 16-byte name field of a frame: stem followed by the number in decimal
+// and a terminator. A stem too long for that is shortened at a whole
+// character of the C runtime's multibyte text, so the number always stays
+// and the frames of one animation never share a name; the bytes after the
+// text are zero.
 void ComposeFrameName(char name[kMd2FrameNameChars], const char* stem, int number);
 
 // One coordinate as a vertex byte: (position - translate) / scale, the

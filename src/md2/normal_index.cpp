@@ -70,9 +70,14 @@ int NormalIndexByScan(const Vector3& n) {
 // True for a normal the grid takes: the sum of the magnitudes is 0 only for
 // the zero normal, not a number when a component is not, and infinite when
 // one is (or when they are too large to add, which the full search handles).
+// Below kSmallestGridMagnitude the largest component's reciprocal, which the
+// grid's cell lookup takes, could overflow to infinity; such tiny normals
+// qualify for no entry anyway and go through the full search.
+constexpr float kSmallestGridMagnitude = 1e-37f;
+
 bool Ordinary(const Vector3& n) {
     const float magnitude = std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z);
-    return magnitude > 0 && magnitude <= std::numeric_limits<float>::max();
+    return magnitude >= kSmallestGridMagnitude && magnitude <= std::numeric_limits<float>::max();
 }
 
 // The candidate of the cell with the largest dot product, the first on a

@@ -35,12 +35,14 @@ void ConvertMatrixInPlace(float values[16], bool toHost) {
     MatrixToFloats(m, values);
 }
 
-// Local matrix of bone `index` from the (converted) global matrices. A parent
-// index outside the bone array, or the bone's own index, makes it a root.
+// Local matrix of bone `index` from the (converted) global matrices: relative
+// to the parent's global matrix for any parent index in the bone array, the
+// bone's own included; a negative index or one at or past the count makes it
+// a root.
 void DeriveLocalMatrix(HostBone* bones, int count, int index) {
     HostBone& bone = bones[index];
     const int parent = bone.parentIndex;
-    if (parent < 0 || parent >= count || parent == index) {
+    if (parent < 0 || parent >= count) {
         std::memcpy(bone.localMatrix, bone.globalMatrix, sizeof bone.localMatrix);
         return;
     }

@@ -24,6 +24,7 @@
 #include "host/demo_scene.h"
 #include "host/dialog_user.h"
 #include "support/rig_builder.h"
+#include "support/screenshot_size.h"
 #include "support/test_env.h"
 #include "unit/export/export_test_support.h"
 
@@ -439,13 +440,30 @@ TEST_F(ExportRequest, RenameAcceptsOneToElevenCharacters) {
     EXPECT_EQ(std::string(Scene()->animations.items[0].name.narrow), "alpha");
 }
 
+// A scene without an animation list and one whose list is present but
+// empty are the same to the user: one static frame, the same message on
+// Rename, one rest frame named Frame0 in the file.
 TEST_F(ExportRequest, RenameWithoutAnimationsSaysSoAndStaysOpen) {
-    AddTriangleScene();
-    EXPECT_EQ(ExportOptionsRequest("press 3; press 1"), 1);
-    Transcript seen = Seen();
-    ExpectOneMessage(seen, "information", "ok", "No animations found.");
-    EXPECT_EQ(FirstDialog(seen, "Rename Animation"), nullptr);
-    EXPECT_EQ(CountHostCalls("PreExportQuery"), 0);
+    for (RefPresence presence : {RefPresence::Auto, RefPresence::Present}) {
+        RefSceneDestroy(scene_);
+        scene_ = RefSceneCreate();
+        AddTriangleScene();
+        RefSetPresence(scene_, RefList::Animations, presence);
+        ASSERT_EQ(Scene()->animations.items != nullptr, presence == RefPresence::Present);
+        ClearHostCallLog();
+        ExportRun run = Export("press 3; press 1");
+        EXPECT_EQ(run.optionsAnswer, 1);
+        EXPECT_EQ(run.writeAnswer, 1);
+        Transcript seen = Seen();
+        ExpectOneMessage(seen, "information", "ok", "No animations found.");
+        EXPECT_EQ(FirstDialog(seen, "Rename Animation"), nullptr);
+        ASSERT_NE(FirstDialog(seen, "Export Quake 2 Model"), nullptr);
+        EXPECT_EQ(FirstDialog(seen, "Export Quake 2 Model")->Control(110)->text, "1 (static)");
+        EXPECT_EQ(CountHostCalls("PreExportQuery"), 0);
+        WrittenMd2 written = Written();
+        ASSERT_EQ(written.frames.size(), 1u);
+        EXPECT_EQ(written.frames[0].name, "Frame0");
+    }
 }
 
 #ifdef _WIN32
@@ -785,11 +803,18 @@ TEST_F(ExportRequest, ScreenshotsOfBothDialogsAndAMessageBox) {
     SetDialogScreenshotDirectory(TestArtifactsDir());
     EXPECT_EQ(ExportOptionsRequest("select 112 1; press 3; type 1006 far_too_long; press 1; press 2; press 2"), 2);
     SetDialogScreenshotDirectory("");
-    for (const char* name : {"1-Export-Quake-2-Model.bmp", "2-Rename-Animation.bmp", "3-Error.bmp"}) {
-        std::FILE* shot = std::fopen((TestArtifactsDir() + name).c_str(), "rb");
-        ASSERT_NE(shot, nullptr) << name;
-        std::fseek(shot, 0, SEEK_END);
-        EXPECT_GT(std::ftell(shot), 5000) << name;
-        std::fclose(shot);
-    }
+    const Transcript seen = Seen();
+    ASSERT_NE(FirstDialog(seen, "Export Quake 2 Model"), nullptr);
+    ASSERT_NE(FirstDialog(seen, "Rename Animation"), nullptr);
+    ExpectDialogScreenshot(TestArtifactsDir() + "1-Export-Quake-2-Model.bmp", *FirstDialog(seen, "Export Quake 2 Model"),
+                           232, 275);
+    ExpectDialogScreenshot(TestArtifactsDir() + "2-Rename-Animation.bmp", *FirstDialog(seen, "Rename Animation"), 187, 50);
+    // A message box has no template: a whole bitmap of a plausible size.
+    int width = 0;
+    int height = 0;
+    ASSERT_TRUE(ReadBitmapSize(TestArtifactsDir() + "3-Error.bmp", &width, &height));
+    EXPECT_GT(width, 100);
+    EXPECT_GT(height, 60);
+    EXPECT_LT(width, 1000);
+    EXPECT_LT(height, 400);
 }

@@ -3,6 +3,7 @@
 #include "host/call_log.h"
 #include "host/dialog_user.h"
 #include "support/test_env.h"
+#include "support/md2_decode.h"
 
 void PluginImportTest::SetUp() {
     ClearHostCallLog();
@@ -45,8 +46,7 @@ std::vector<float> DecodedPositions(const Md2BuilderModel& model, int frame) {
     const Md2BuilderFrame& f = model.frames[static_cast<std::size_t>(frame)];
     for (const auto& vertex : f.vertices) {
         for (int a = 0; a < 3; ++a) {
-            float product = static_cast<float>(vertex[static_cast<std::size_t>(a)]) * f.scale[a];
-            positions.push_back(product + f.translate[a]);
+            positions.push_back(DecodeMd2Coordinate(vertex[static_cast<std::size_t>(a)], f.scale[a], f.translate[a]));
         }
     }
     return positions;

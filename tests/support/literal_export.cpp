@@ -1,7 +1,10 @@
 #include "support/literal_export.h"
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "anim/frame_sampling.h"
 #include "anim/model_bounds.h"
@@ -24,6 +27,57 @@ namespace {
 
 bool Put(std::FILE* file, const void* bytes, std::size_t size) { return std::fwrite(bytes, size, 1, file) == 1; }
 
+// The export's rules written out on their own, so that the identity tests
+// also guard them: frames per animation, the shared box's scale, the
+// coordinate bytes and the frame names.
+
+float FrameRate(const HostAnimation& animation) { return animation.frameRate == 0 ? 30.0f : animation.frameRate; }
+
+// ceil(end x fps) frames, at least 1; more than 2^24 frames are 2^24.
+int FrameCount(HostAnimation* animation) {
+    float start = 0;
+    float end = 0;
+    GetTimeRange(animation, &start, &end);
+    const float frames = std::ceil(end * FrameRate(*animation));
+    if (!(frames >= 1)) {
+        return 1;
+    }
+    return frames >= 16777216.0f ? 16777216 : static_cast<int>(frames);
+}
+
+// 1 / (255 / size), with 1 for a flat axis.
+float Scale(float size) {
+    if (size == 0) {
+        return 1;
+    }
+    const float inverse = 255.0f / size;
+    return inverse == 0 ? inverse : 1.0f / inverse;
+}
+
+// The low byte of (position - translate) / scale truncated toward zero;
+// 0 where the quotient has no 64-bit integer.
+std::uint8_t CoordinateByte(float position, float translate, float scale) {
+    float d = position - translate;
+    if (scale != 0) {
+        d /= scale;
+    }
+    if (!(d >= -9223372036854775808.0f && d < 9223372036854775808.0f)) {
+        return 0;
+    }
+    return static_cast<std::uint8_t>(static_cast<std::uint64_t>(static_cast<std::int64_t>(d)) & 0xFF);
+}
+
+// Stem and number with a terminator in 16 bytes: the stem gives way, at a
+// whole character, to the number.
+void FrameName(char name[kMd2FrameNameChars], const char* stem, int number) {
+    const std::string digits = std::to_string(number);
+    const std::size_t stemLength = strnlen(stem, kTextPairUnits - 1);
+    const std::size_t kept = WholeCharacterPrefix(stem, stemLength, kMd2FrameNameChars - 1 - digits.size());
+    std::memset(name, 0, kMd2FrameNameChars);
+    std::memcpy(name, stem, kept);
+    std::memcpy(name + kept, digits.data(), digits.size());
+}
+
 const HostTextureLayer* SkinLayer(HostMaterial* material) {
     const HostTextureLayer* layer = TextureLayer(material, 0);
     return layer != nullptr && layer->kind == 1 ? layer : nullptr;
@@ -36,7 +90,8 @@ void SkinName(const HostTextureLayer& layer, const char16_t* directory, char nam
     U16Copy(widePath, kTextPairUnits, layer.path.wide);
     char narrowPath[4 * kTextPairUnits];
     char file[kTextPairUnits] = {};
-    if (ToNarrow(widePath, narrowPath, sizeof(narrowPath)) > 0) {
+    const bool converted = ToNarrow(widePath, narrowPath, sizeof(narrowPath)) > 0;
+    if (converted) {
         FileNameOfPathNarrow(narrowPath, file);
     }
     char16_t wideDirectory[kLocalSkinDirectoryUnits + 1] = {};
@@ -44,7 +99,7 @@ void SkinName(const HostTextureLayer& layer, const char16_t* directory, char nam
     char narrowDirectory[kMd2SkinBytes];
     const bool directoryFits = ToNarrow(wideDirectory, narrowDirectory, kMd2SkinBytes) > 0;
     const std::string composed = std::string(directoryFits ? narrowDirectory : "") + file;
-    if (file[0] == 0) {
+    if (!converted) {
         std::memcpy(name, kUntitled, sizeof(kUntitled));
     } else if (directoryFits && composed.size() < kMd2SkinBytes) {
         std::memcpy(name, composed.data(), composed.size());
@@ -72,13 +127,13 @@ void PutFrame(std::FILE* file, const PoseState& pose, const Vector3& scale, cons
     for (int k = 0; k < 6; ++k) {
         StoreF32LE(head + 4 * k, box[k]);
     }
-    ComposeFrameName(reinterpret_cast<char*>(head + 24), stem, number);
+    FrameName(reinterpret_cast<char*>(head + 24), stem, number);
     *ok = *ok && Put(file, head, sizeof(head));
     for (int v = 0; v < pose.posedVertices.count && *ok; ++v) {
         const PosedVertex& posed = pose.posedVertices.items[v];
-        const std::uint8_t bytes[4] = {EncodeCoordinate(posed.position.x, translate.x, scale.x),
-                                       EncodeCoordinate(posed.position.y, translate.y, scale.y),
-                                       EncodeCoordinate(posed.position.z, translate.z, scale.z),
+        const std::uint8_t bytes[4] = {CoordinateByte(posed.position.x, translate.x, scale.x),
+                                       CoordinateByte(posed.position.y, translate.y, scale.y),
+                                       CoordinateByte(posed.position.z, translate.z, scale.z),
                                        static_cast<std::uint8_t>(BruteForceNormalIndex(posed.normal))};
         *ok = Put(file, bytes, sizeof(bytes));
     }
@@ -113,7 +168,7 @@ bool WriteLiteralMd2(std::FILE* file, PoseState* pose, HostScene* scene, const E
     } else {
         StaticBounds(scene, &bounds);
     }
-    const Vector3 scale = {AxisScale(bounds.size.x), AxisScale(bounds.size.y), AxisScale(bounds.size.z)};
+    const Vector3 scale = {Scale(bounds.size.x), Scale(bounds.size.y), Scale(bounds.size.z)};
     const Vector3 translate = bounds.min;
 
     Md2Header header{};
@@ -178,16 +233,16 @@ bool WriteLiteralMd2(std::FILE* file, PoseState* pose, HostScene* scene, const E
     header.ofs_frames = Offset(file);
     int framesWritten = 0;
     InitBindPose(pose);
-    if (scene->animations.items != nullptr) {
+    if (animations > 0) {
         for (int a = 0; a < animations && ok; ++a) {
             HostAnimation* animation = &scene->animations.items[a];
-            const int frames = AnimationFrameCount(animation);
-            const float step = AnimationSampleStep(animation);
+            const int frames = FrameCount(animation);
+            const float step = 1.0f / FrameRate(*animation);
             char stem[kTextPairUnits];
             std::memcpy(stem, animation->name.narrow, kTextPairUnits);
             stem[kTextPairUnits - 1] = 0;
             for (int i = 0; i < frames && ok; ++i) {
-                EvaluatePose(pose, scene, animation, AnimationSampleTime(step, i));
+                EvaluatePose(pose, scene, animation, static_cast<float>(i) * step);
                 PutFrame(file, *pose, scale, translate, stem, i, &ok);
                 framesWritten += ok ? 1 : 0;
             }

@@ -6,6 +6,7 @@
 
 #include "host/dialog_user.h"
 #include "md2/md2_normals.h"
+#include "support/md2_decode.h"
 
 namespace {
 
@@ -43,8 +44,7 @@ std::array<float, 3> WrittenMd2::Decoded(int f, int v) const {
     const std::array<std::uint8_t, 4>& bytes = frame.vertices.at(static_cast<std::size_t>(v));
     std::array<float, 3> p{};
     for (std::size_t a = 0; a < 3; ++a) {
-        const float product = static_cast<float>(bytes[a]) * frame.scale[a];
-        p[a] = product + frame.translate[a];
+        p[a] = DecodeMd2Coordinate(bytes[a], frame.scale[a], frame.translate[a]);
     }
     return p;
 }

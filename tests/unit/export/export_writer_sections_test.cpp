@@ -130,7 +130,8 @@ TEST_F(Md2WriterSections, MeshesWithoutFacesWriteNoGlCommandWord) {
 }
 
 // The skin name rules: directory and file name together when they fit in 63
-// characters, the file name alone when only it fits, else the untitled name.
+// characters (the directory alone for a path without a file name), the file
+// name alone when only it fits, else the untitled name.
 TEST_F(Md2WriterSections, SkinNamesFollowTheSixtyThreeCharacterRules) {
     const std::u16string dir40 = u"models/" + std::u16string(32, u'd') + u"/";  // 40 characters
     const std::string name23 = std::string(19, 'n') + ".tga";
@@ -153,8 +154,9 @@ TEST_F(Md2WriterSections, SkinNamesFollowTheSixtyThreeCharacterRules) {
         // A directory filling all 64 units has no room in 64 bytes with a
         // terminator: it never fits with a name.
         {std::u16string(64, u'w'), "C:\\gun.tga", "gun.tga"},
-        // A path without a file name names no image.
-        {u"models/", "C:\\textures\\", "models/untitled.tga"},
+        // A path without a file name gives the directory alone.
+        {u"models/weapons2/", "C:\\textures\\", "models/weapons2/"},
+        {u"", "/skins/", ""},
     };
     for (const Case& c : cases) {
         Use(RefSceneCreate());

@@ -13,6 +13,7 @@
 #include "md2/md2_reader.h"
 #include "support/md2_builder.h"
 #include "support/test_env.h"
+#include "support/md2_decode.h"
 
 namespace {
 
@@ -174,9 +175,9 @@ TEST_F(SceneBuilder, BuildsTheSelectedFrameAndRefusesOneOutOfRange) {
     EXPECT_STREQ(Host()->groups.items[0].name.narrow, "pose3");
     const Md2BuilderFrame& frame = model.frames[3];
     // Vertex 1 in the host's axes: (x, y, z) -> (x, z, -y).
-    float x = static_cast<float>(frame.vertices[1][0]) * frame.scale[0] + frame.translate[0];
-    float y = static_cast<float>(frame.vertices[1][1]) * frame.scale[1] + frame.translate[1];
-    float z = static_cast<float>(frame.vertices[1][2]) * frame.scale[2] + frame.translate[2];
+    const float x = DecodeMd2Coordinate(frame.vertices[1][0], frame.scale[0], frame.translate[0]);
+    const float y = DecodeMd2Coordinate(frame.vertices[1][1], frame.scale[1], frame.translate[1]);
+    const float z = DecodeMd2Coordinate(frame.vertices[1][2], frame.scale[2], frame.translate[2]);
     EXPECT_EQ(Host()->vertices.items[1].position[0], x);
     EXPECT_EQ(Host()->vertices.items[1].position[1], z);
     EXPECT_EQ(Host()->vertices.items[1].position[2], -y);

@@ -10,13 +10,11 @@
 #include "plugin/plugin_state.h"
 #include "support/md2_builder.h"
 #include "unit/md2/md2_test_support.h"
+#include "support/md2_decode.h"
 
 namespace {
 
-float Decoded(std::uint8_t byte, float scale, float translate) {
-    float product = static_cast<float>(byte) * scale;
-    return product + translate;
-}
+float Decoded(std::uint8_t byte, float scale, float translate) { return DecodeMd2Coordinate(byte, scale, translate); }
 
 void ExpectFrameMatches(const Md2Frame& frame, const Md2BuilderFrame& source, int vertexCount) {
     ASSERT_EQ(frame.vertexCount, vertexCount);

@@ -15,17 +15,24 @@
 #include "md2/md2_parse.h"
 #include "md2/md2_reader.h"
 #include "plugin/plugin_state.h"
+#include "support/allocation_probe.h"
 #include "util/text.h"
 
 // ParseMd2 over a heap copy of exactly these bytes, so that any read past
-// the end is a sanitizer report.
+// the end is a sanitizer report; no single request for memory may pass a
+// small multiple of the file's length.
 inline int ParseBytes(const std::vector<std::uint8_t>& bytes, HostScene* scene = nullptr) {
     std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[bytes.empty() ? 1 : bytes.size()]);
     if (!bytes.empty()) {
         std::memcpy(copy.get(), bytes.data(), bytes.size());
     }
     ReadCursor cursor{copy.get(), 0, static_cast<std::uint32_t>(bytes.size())};
-    return ParseMd2(&cursor, CurrentMd2Model(), scene != nullptr ? &scene->errorText : nullptr);
+    StartAllocationProbe();
+    const int answer = ParseMd2(&cursor, CurrentMd2Model(), scene != nullptr ? &scene->errorText : nullptr);
+    const std::size_t largest = StopAllocationProbe();
+    EXPECT_LE(largest, ReadAllocationBound(bytes.size())) << "a read of " << bytes.size() << " bytes asked for "
+                                                          << largest << " at once";
+    return answer;
 }
 
 inline std::unique_ptr<HostScene> NewScene() { return std::make_unique<HostScene>(); }

@@ -173,9 +173,12 @@ TEST(NormalIndex, NormalsOfOtherLengthsAgreeWithBruteForce) {
             agreement.Check(Scaled(direction, length));
         }
     }
-    // Subnormal components.
-    agreement.Check({1e-40f, 0, 0});
-    agreement.Check({1e-45f, -3e-45f, 2e-45f});
+    // Subnormal and tiny components, beside zeros: the grid's cell lookup
+    // must not divide by them.
+    for (const Vector3& tiny : {Vector3{1e-40f, 0, 0}, Vector3{0, -1e-45f, 0}, Vector3{0, 0, 2e-39f},
+                                Vector3{1e-45f, -3e-45f, 2e-45f}, Vector3{3e-38f, 0, 1e-45f}}) {
+        agreement.Check(tiny);
+    }
     EXPECT_EQ(agreement.agreed, agreement.checked);
     EXPECT_EQ(agreement.Finish(), agreement.checked);
 }

@@ -60,6 +60,17 @@ Matrix4 Placement(Random& random, float sx, float sy, float sz) {
     return m;
 }
 
+// The matrix mapping written out on its own: rows 1 and 2 exchanged, one of
+// them negated (model to host: y' = z, z' = -y; host to model: y' = -z, z' = y).
+Matrix4 Turned(const Matrix4& m, bool toHost) {
+    Matrix4 out = m;
+    for (int c = 0; c < 4; ++c) {
+        out.m[4 + c] = toHost ? m.m[8 + c] : -m.m[8 + c];
+        out.m[8 + c] = toHost ? -m.m[4 + c] : m.m[4 + c];
+    }
+    return out;
+}
+
 double Length(const float* q) {
     return std::sqrt(static_cast<double>(q[0]) * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
 }
@@ -120,10 +131,10 @@ TEST(GeomAxisMatrices, ConvertTheOutputSideOnly) {
         const Vector3 p = {random.Uniform(-3, 3), random.Uniform(-3, 3), random.Uniform(-3, 3)};
         Vector3 placed, expected, actual;
         TransformPoint(p, m, &placed);
-        ModelToHostPoint(placed, &expected);
+        expected = {placed.x, placed.z, -placed.y};
         TransformPoint(p, toHost, &actual);
         ASSERT_TRUE(SameBits(&expected, &actual, sizeof actual)) << n;
-        HostToModelPoint(placed, &expected);
+        expected = {placed.x, -placed.z, placed.y};
         TransformPoint(p, toModel, &actual);
         ASSERT_TRUE(SameBits(&expected, &actual, sizeof actual)) << n;
 
@@ -199,8 +210,7 @@ TEST(GeomConvertSceneAxes, PlacedItemsConvertPositionAndTransform) {
     const HostPlacedItemB beforeB = host->placedItemsB.items[0];
 
     ConvertSceneAxes(host, kToModelAxes);
-    Matrix4 expected;
-    HostToModelMatrix(transform, &expected);
+    const Matrix4 expected = Rows({1, 0, 0, 4, -0.0f, -0.0f, -1, -6, 0, 1, 0, 5, 0, 0, 0, 1});
     const HostPlacedItemA& a = host->placedItemsA.items[0];
     const HostPlacedItemB& b = host->placedItemsB.items[0];
     ExpectPosition(a.position, 1, -3, 2);
@@ -268,8 +278,7 @@ TEST(GeomConvertSceneAxes, RootBonesTakeUpTheQuarterTurn) {
     EXPECT_EQ(0.70710677f, root.localRotation[3]);
     ExpectPosition(root.localScale, 1, 1, 1);
     ExpectPosition(root.localTranslation, 0, 0, 0);
-    Matrix4 turned;
-    ModelToHostMatrix(kIdentityMatrix, &turned);
+    const Matrix4 turned = Rows({1, 0, 0, 0, 0, 0, 1, 0, -0.0f, -1, -0.0f, -0.0f, 0, 0, 0, 1});
     EXPECT_TRUE(SameBits(turned.m, root.globalMatrix, sizeof turned.m));
     EXPECT_TRUE(SameBits(turned.m, root.localMatrix, sizeof turned.m));
     EXPECT_EQ(-1, root.parentIndex);
@@ -301,12 +310,7 @@ TEST(GeomConvertSceneAxes, ChildBonesKeepTheirLocalMatrices) {
             const HostBone& bone = host->bones.items[i];
             EXPECT_LT(Difference3(locals[i], Local(bone)), 1e-4) << i;
             for (int e : {3, 7, 11}) EXPECT_NEAR(locals[i].m[e], bone.localMatrix[e], 1e-4) << i;
-            Matrix4 expectedGlobal;
-            if (toHost) {
-                ModelToHostMatrix(globals[i], &expectedGlobal);
-            } else {
-                HostToModelMatrix(globals[i], &expectedGlobal);
-            }
+            const Matrix4 expectedGlobal = Turned(globals[i], toHost != 0);
             EXPECT_TRUE(SameBits(expectedGlobal.m, bone.globalMatrix, sizeof expectedGlobal.m)) << i;
             ExpectLocalPartsRebuildLocalMatrix(bone);
         }
@@ -347,22 +351,46 @@ TEST(GeomConvertSceneAxes, MirroredBonesGetNegativeScalesAndProperRotations) {
     EXPECT_NEAR(-3.0, host->bones.items[2].localScale[2], 1e-5);
 }
 
-TEST(GeomConvertSceneAxes, InvalidParentsAreRoots) {
+TEST(GeomConvertSceneAxes, ParentsOutsideTheArrayAreRoots) {
     Random random(97);
     ScenePtr scene = NewScene();
     RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1)));
-    RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1), 1));        // itself
-    RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1), 4));        // the bone count
+    RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1), 3));        // the bone count
     RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 1, 1, 1), INT_MAX));  // far beyond
     HostScene* host = Host(scene);
-    ASSERT_EQ(4, host->bones.count);
+    ASSERT_EQ(3, host->bones.count);
     ConvertSceneAxes(host, kToHostAxes);
-    for (int i = 1; i < 4; ++i) {
+    for (int i = 1; i < 3; ++i) {
         const HostBone& bone = host->bones.items[i];
         EXPECT_TRUE(SameBits(bone.globalMatrix, bone.localMatrix, sizeof bone.localMatrix)) << i;
         ExpectLocalPartsRebuildLocalMatrix(bone);
     }
-    EXPECT_EQ(INT_MAX, host->bones.items[3].parentIndex);
+    EXPECT_EQ(INT_MAX, host->bones.items[2].parentIndex);
+}
+
+// Any parent index inside the array is a parent: a bone that names itself
+// is at rest relative to itself, and a parent later in the array is used
+// as it stands.
+TEST(GeomConvertSceneAxes, ParentsInsideTheArrayGiveRelativeLocals) {
+    Random random(98);
+    for (int toHost : {1, 0}) {
+        ScenePtr scene = NewScene();
+        const Matrix4 parentGlobal = Placement(random, 1, 2, 1);
+        const Matrix4 local = Placement(random, 1, 1, 0.5f);
+        Matrix4 childGlobal;
+        MatrixMultiply(parentGlobal, local, &childGlobal);
+        RefAddBone(scene.get(), BoneWithGlobal(childGlobal, 2));               // parent later in the array
+        RefAddBone(scene.get(), BoneWithGlobal(Placement(random, 2, 1, 1), 1));  // itself
+        RefAddBone(scene.get(), BoneWithGlobal(parentGlobal));
+        HostScene* host = Host(scene);
+        ConvertSceneAxes(host, static_cast<AxisTarget>(toHost));
+        EXPECT_LT(Difference3(local, Local(host->bones.items[0])), 1e-4);
+        for (int e : {3, 7, 11}) EXPECT_NEAR(local.m[e], host->bones.items[0].localMatrix[e], 1e-4);
+        EXPECT_LT(Difference3(kIdentityMatrix, Local(host->bones.items[1])), 1e-5);
+        for (int e : {3, 7, 11}) EXPECT_NEAR(0.0f, host->bones.items[1].localMatrix[e], 1e-5);
+        ExpectLocalPartsRebuildLocalMatrix(host->bones.items[1]);
+        EXPECT_EQ(1, host->bones.items[1].parentIndex);
+    }
 }
 
 TEST(GeomConvertSceneAxes, SingularParentGivesChildItsGlobalMatrix) {

@@ -1,0 +1,67 @@
+// The whole export of a reference-host scene built from the fuzzer's bytes:
+// the export-options request with its checks and a scripted user in the
+// export and rename dialogs, then the write request into /dev/null. Every
+// answer must be 0, 1 or 2, and a write may follow only a confirmed dialog.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "anim/frame_sampling.h"
+#include "export/export_command.h"
+#include "export/export_settings.h"
+#include "export/frame_encoding.h"
+#include "fuzz/scene_bytes.h"
+#include "res/dialog_ids.h"
+
+namespace {
+
+// What the user does in the export dialog.
+const char* const kScripts[] = {
+    "press 1",
+    "press 2",
+    "press 3; type 1006 r\xc3\xa9sum\xc3\xa9_walk; press 1; press 1",
+    "press 3; type 1006 \xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9; press 1; press 1",
+    "type 1002 models/x; type 1000 -5; type 1001 abc; press 1",
+    "press 3; press 2; select 112 7; press 3; type 1006 b; press 1; press 1",
+};
+
+// Frames times vertices above which an input is not worth the time it takes.
+constexpr std::int64_t kMostFrameVertices = 1 << 14;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static int serial = 0;
+    SceneChoices choices{};
+    RefScene* ref = SceneFromBytes(data, size, &choices);
+    HostScene* scene = RefSceneHost(ref);
+    // A script that differs from the last one starts anew.
+    const std::string script = "#" + std::to_string(serial++) + ";" +
+                               kScripts[choices.script % (sizeof(kScripts) / sizeof(kScripts[0]))];
+    setenv("CORVANE_USER_SCRIPT", script.c_str(), 1);
+
+    ExportSettings settings = DefaultExportSettings();
+    settings.skinWidth = choices.skinWidth;
+    settings.skinHeight = choices.skinHeight;
+    static int instance = 0;
+    const int options = ExportOptions(scene, &instance, &instance, &settings);
+    if (options < 0 || options > 2) {
+        std::abort();
+    }
+    // The host's own calls in the export options restore any count the bytes
+    // made negative, so the frames are counted as the write will see them.
+    if (options == 1 && ExportFrameTotal(scene) * (ListCount(scene->vertices) + 1) > kMostFrameVertices) {
+        RefSceneDestroy(ref);
+        return -1;
+    }
+    if (options == 1) {
+        RefSetFilePath(ref, "/dev/null");
+        const int written = WriteExportFile(scene, &settings);
+        if (written != 0 && written != 1) {
+            std::abort();
+        }
+    }
+    RefSceneDestroy(ref);
+    return 0;
+}

@@ -1,0 +1,53 @@
+// The whole import: the MD2 reader on the fuzzer's bytes (after a first byte
+// that picks the frame), then the import-options request with a scripted user
+// who picks that frame, building it into a fresh reference-host scene. Every
+// answer must be 0, 1, 2 or 3, and a built scene holds one vertex per model
+// vertex and one face per triangle.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "host/ref_scene.h"
+#include "import/import_options.h"
+#include "md2/md2_model.h"
+#include "md2/md2_parse.h"
+#include "res/dialog_ids.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1 || size >= 0x80000000u) {
+        return -1;
+    }
+    static int serial = 0;
+    RefScene* ref = RefSceneCreate();
+    HostScene* scene = RefSceneHost(ref);
+    const int frame = data[0];
+    ReadCursor cursor{data + 1, 0, static_cast<std::uint32_t>(size - 1)};
+    Md2Model model{};
+    const int read = ParseMd2(&cursor, &model, &scene->errorText);
+    if (read != 1) {
+        if (read != 0 && read != 3) {
+            std::abort();
+        }
+        RefSceneDestroy(ref);
+        return 0;
+    }
+    const int vertices = model.frames[0].vertexCount;
+    const int triangles = model.triangleCount;
+    // A script that differs from the last one starts anew; a frame beyond the
+    // list leaves the selection where it was.
+    const std::string script = "#" + std::to_string(serial++) + ";select " + std::to_string(IDC_FRAME_LIST) + " " +
+                               std::to_string(frame) + ";press " + std::to_string(IDC_OK);
+    setenv("CORVANE_USER_SCRIPT", script.c_str(), 1);
+    static int instance = 0;
+    const int answer = ImportOptions(scene, &instance, &model);
+    if (answer == 1 && (ListCount(scene->vertices) != vertices || ListCount(scene->meshes) != 1 ||
+                        scene->meshes.items[0].faceCount != triangles)) {
+        std::abort();
+    }
+    if (answer < 0 || answer > 2) {
+        std::abort();
+    }
+    RefSceneDestroy(ref);
+    return 0;
+}
