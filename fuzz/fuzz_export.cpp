@@ -1,18 +1,18 @@
 // The whole export of a reference-host scene built from the fuzzer's bytes:
 // the export-options request with its checks and a scripted user in the
 // export and rename dialogs, then the write request into /dev/null. Every
-// answer must be 0, 1 or 2, and a write may follow only a confirmed dialog.
+// answer must be 0, 1 or 2, a write may follow only a confirmed dialog, and
+// the plug-in may call no operation outside the interface.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "anim/frame_sampling.h"
 #include "export/export_command.h"
 #include "export/export_settings.h"
 #include "export/frame_encoding.h"
 #include "fuzz/scene_bytes.h"
-#include "res/dialog_ids.h"
+#include "host/call_log.h"
 
 namespace {
 
@@ -52,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The host's own calls in the export options restore any count the bytes
     // made negative, so the frames are counted as the write will see them.
     if (options == 1 && ExportFrameTotal(scene) * (ListCount(scene->vertices) + 1) > kMostFrameVertices) {
+        ClearHostCallLog();
         RefSceneDestroy(ref);
         return -1;
     }
@@ -62,6 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
     }
+    if (!HostTrapCalls().empty()) {
+        std::abort();
+    }
+    ClearHostCallLog();
     RefSceneDestroy(ref);
     return 0;
 }

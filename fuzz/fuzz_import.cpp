@@ -1,13 +1,15 @@
 // The whole import: the MD2 reader on the fuzzer's bytes (after a first byte
 // that picks the frame), then the import-options request with a scripted user
 // who picks that frame, building it into a fresh reference-host scene. Every
-// answer must be 0, 1, 2 or 3, and a built scene holds one vertex per model
-// vertex and one face per triangle.
+// answer must be 0, 1, 2 or 3, a built scene holds one vertex per model
+// vertex and one face per triangle, and the plug-in may call no operation
+// outside the interface.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "host/call_log.h"
 #include "host/ref_scene.h"
 #include "import/import_options.h"
 #include "md2/md2_model.h"
@@ -45,9 +47,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         scene->meshes.items[0].faceCount != triangles)) {
         std::abort();
     }
-    if (answer < 0 || answer > 2) {
+    if (answer < 0 || answer > 2 || !HostTrapCalls().empty()) {
         std::abort();
     }
+    ClearHostCallLog();
     RefSceneDestroy(ref);
     return 0;
 }
