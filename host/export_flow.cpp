@@ -1,5 +1,7 @@
 #include "host/export_flow.h"
 
+#include <chrono>
+
 #include <cstdint>
 #include <cstdio>
 #include <sstream>
@@ -83,7 +85,9 @@ ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& ou
     run.optionsAnswer = SendRequest(session, kRequestExportOptions, scene);
     run.transcript = FinishDialogUser();
     if (run.optionsAnswer == 1) {
+        const auto start = std::chrono::steady_clock::now();
         run.writeAnswer = SendRequest(session, kRequestWrite, scene);
+        run.writeSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         run.errorText = RefErrorText(scene);
     }
     return run;

@@ -27,6 +27,7 @@ struct ExportRun {
     int writeAnswer = -1;    // -1: not sent (the options were refused or cancelled)
     std::string errorText;   // the scene's error text after the write
     std::string transcript;  // what the dialog user saw
+    double writeSeconds = 0; // how long the plug-in took to answer the write request
 };
 
 // Sends both requests on `scene`, the write only when the options answered 1.

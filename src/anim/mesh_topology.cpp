@@ -33,10 +33,11 @@ bool CountFaces(const HostScene* scene, int posedCount, std::int64_t* faces, std
     return true;
 }
 
-// The faces in order, their three corners, and per vertex the faces of its
-// corners: counted, turned into offsets, then filled in face order.
-void FillTopology(PoseState* pose, const HostScene* scene) {
-    MeshTopology& t = pose->meshTopology;
+int GroupCount(int vertices) { return (vertices + kVertexGroup - 1) / kVertexGroup; }
+
+// The faces in order and their three corners; answers per vertex the corners
+// at it (`cornersAt`, vertexCount entries, zero on entry).
+void FillFaces(MeshTopology& t, const HostScene* scene, std::int32_t* cornersAt) {
     int face = 0;
     for (int m = 0; m < scene->meshes.count; ++m) {
         HostMesh& mesh = scene->meshes.items[m];
@@ -48,31 +49,61 @@ void FillTopology(PoseState* pose, const HostScene* scene) {
             t.corners[3 * face + 1] = usable ? record.vertexIndices[1] : -1;
             t.corners[3 * face + 2] = usable ? record.vertexIndices[record.cornerCount - 1] : -1;
             for (int c = 0; usable && c < record.cornerCount; ++c) {
-                ++t.vertexStart[record.vertexIndices[c] + 1];
+                ++cornersAt[record.vertexIndices[c]];
             }
         }
     }
+}
+
+// Each group's depth and first entry; false when the padded rows do not fit
+// int32 offsets.
+bool LayOutGroups(MeshTopology& t, const std::int32_t* cornersAt, std::int64_t* entries) {
+    std::int64_t next = 0;
+    for (int g = 0; g < GroupCount(t.vertexCount); ++g) {
+        std::int32_t depth = 0;
+        for (int v = g * kVertexGroup; v < t.vertexCount && v < (g + 1) * kVertexGroup; ++v) {
+            depth = cornersAt[v] > depth ? cornersAt[v] : depth;
+        }
+        t.groupStart[g] = static_cast<std::int32_t>(next);
+        t.groupDepth[g] = depth;
+        next += std::int64_t{depth} * kVertexGroup;
+        if (next > INT32_MAX) {
+            return false;
+        }
+    }
+    *entries = next;
+    return true;
+}
+
+// Every vertex's faces in face then corner order down its lane of the
+// group's rows; the rest of each lane names the zero normal past the faces.
+bool FillGroups(MeshTopology& t, std::int32_t* cornersAt) {
+    std::int64_t entries = 0;
+    if (!LayOutGroups(t, cornersAt, &entries)) {
+        return false;
+    }
+    t.groupFaces = Take<std::int32_t>(entries);
+    if (t.groupFaces == nullptr) {
+        return false;
+    }
+    for (std::int64_t i = 0; i < entries; ++i) {
+        t.groupFaces[i] = t.faceCount;
+    }
     for (int v = 0; v < t.vertexCount; ++v) {
-        t.vertexStart[v + 1] += t.vertexStart[v];
+        cornersAt[v] = 0;
     }
-    std::int32_t* next = Take<std::int32_t>(t.vertexCount);
-    if (next == nullptr) {
-        FreeMeshTopology(pose);
-        return;
-    }
-    for (int v = 0; v < t.vertexCount; ++v) {
-        next[v] = t.vertexStart[v];
-    }
-    for (face = 0; face < t.faceCount; ++face) {
+    for (int face = 0; face < t.faceCount; ++face) {
         const HostFace& record = *t.faces[face];
         if (t.corners[3 * face] < 0) {
             continue;
         }
         for (int c = 0; c < record.cornerCount; ++c) {
-            t.vertexFaces[next[record.vertexIndices[c]]++] = face;
+            const int v = record.vertexIndices[c];
+            const std::int64_t row = cornersAt[v]++;
+            t.groupFaces[t.groupStart[v / kVertexGroup] + row * kVertexGroup + v % kVertexGroup] = face;
         }
     }
-    delete[] next;
+    return true;
 }
 
 }  // namespace
@@ -93,16 +124,16 @@ bool BuildMeshTopology(PoseState* pose, const HostScene* scene) {
     t.faceCount = static_cast<int>(faces);
     t.faces = Take<HostFace*>(faces);
     t.corners = Take<std::int32_t>(3 * faces);
-    t.faceNormals = Take<Float4>(faces);
-    t.vertexStart = Take<std::int32_t>(std::int64_t{t.vertexCount} + 1);
-    t.vertexFaces = Take<std::int32_t>(corners);
-    if (t.faces == nullptr || t.corners == nullptr || t.faceNormals == nullptr || t.vertexStart == nullptr ||
-        t.vertexFaces == nullptr) {
+    t.faceNormals = Take<Float4>(faces + 1);
+    t.groupStart = Take<std::int32_t>(GroupCount(t.vertexCount));
+    t.groupDepth = Take<std::int32_t>(GroupCount(t.vertexCount));
+    std::int32_t* cornersAt = Take<std::int32_t>(t.vertexCount);
+    const bool built = t.faces != nullptr && t.corners != nullptr && t.faceNormals != nullptr &&
+                       t.groupStart != nullptr && t.groupDepth != nullptr && cornersAt != nullptr &&
+                       (FillFaces(t, scene, cornersAt), FillGroups(t, cornersAt));
+    delete[] cornersAt;
+    if (!built) {
         FreeMeshTopology(pose);
-        return false;
-    }
-    FillTopology(pose, scene);
-    if (t.faces == nullptr) {
         return false;
     }
     t.scene = scene;
@@ -127,8 +158,9 @@ void FreeMeshTopology(PoseState* pose) {
     delete[] pose->meshTopology.faces;
     delete[] pose->meshTopology.corners;
     delete[] pose->meshTopology.faceNormals;
-    delete[] pose->meshTopology.vertexStart;
-    delete[] pose->meshTopology.vertexFaces;
+    delete[] pose->meshTopology.groupStart;
+    delete[] pose->meshTopology.groupDepth;
+    delete[] pose->meshTopology.groupFaces;
     pose->meshTopology = MeshTopology{};
 }
 
@@ -160,21 +192,32 @@ void FaceNormalsFromTopology(PoseState* pose, EdgeBlock* edges, NormalBlock* blo
 }
 
 // Each vertex sums the normals of its corners' faces in face order, from
-// zero, as adding them face by face into the vertex does.
+// zero, as adding them face by face into the vertex does; the vertices of a
+// group side by side. A padded entry adds the zero normal, which changes no
+// sum: a sum that starts at +0 is never -0, and s + 0 is s for any other s.
 void VertexNormalsFromTopology(PoseState* pose, NormalBlock* block) {
     const MeshTopology& t = pose->meshTopology;
+    static_assert(kNormalBlock % kVertexGroup == 0, "groups do not straddle blocks");
     for (int first = 0; first < t.vertexCount; first += kNormalBlock) {
         const int size = t.vertexCount - first < kNormalBlock ? t.vertexCount - first : kNormalBlock;
         *block = NormalBlock{};
-        for (int k = 0; k < size; ++k) {
-            const int v = first + k;
-            Float4 sum = Splat4(0);
-            for (int j = t.vertexStart[v]; j < t.vertexStart[v + 1]; ++j) {
-                sum += t.faceNormals[t.vertexFaces[j]];
+        for (int k = 0; k < size; k += kVertexGroup) {
+            const int g = (first + k) / kVertexGroup;
+            const std::int32_t* row = t.groupFaces + t.groupStart[g];
+            Float4 sums[kVertexGroup];
+            for (Float4& sum : sums) {
+                sum = Splat4(0);
             }
-            block->x[k] = sum[0];
-            block->y[k] = sum[1];
-            block->z[k] = sum[2];
+            for (int d = 0; d < t.groupDepth[g]; ++d, row += kVertexGroup) {
+                for (int lane = 0; lane < kVertexGroup; ++lane) {
+                    sums[lane] += t.faceNormals[row[lane]];
+                }
+            }
+            for (int lane = 0; lane < kVertexGroup && k + lane < size; ++lane) {
+                block->x[k + lane] = sums[lane][0];
+                block->y[k + lane] = sums[lane][1];
+                block->z[k + lane] = sums[lane][2];
+            }
         }
         NormaliseBlock(block);
         for (int k = 0; k < size; ++k) {

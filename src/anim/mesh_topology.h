@@ -15,11 +15,19 @@ struct MeshTopology {
     int faceCount;                // faces of all meshes, mesh by mesh in order
     HostFace** faces;             // each face's record, where its normal is stored
     std::int32_t* corners;        // per face: first, second and last corner; -1 for a face without a normal
-    Float4* faceNormals;          // per face x, y, z and 0: the normal of the last evaluation
+    Float4* faceNormals;          // per face x, y, z and 0: the normal of the last evaluation; one more,
+                                  // always zero, that padded group entries name
     bool faceNormalsPending;      // faceNormals not yet copied into the scene's faces
-    std::int32_t* vertexStart;    // vertexCount + 1 offsets into vertexFaces
-    std::int32_t* vertexFaces;    // per vertex, the face of each corner at it, in face then corner order
+    std::int32_t* groupStart;     // per group of kVertexGroup vertices, its first entry in groupFaces
+    std::int32_t* groupDepth;     // per group, the most corners any of its vertices has
+    std::int32_t* groupFaces;     // per group, depth rows of kVertexGroup faces: row d holds the face of
+                                  // each vertex's corner d (face then corner order), or faceCount past
+                                  // its last corner
 };
+
+// Vertices whose normals are summed side by side: the sums of a group are
+// independent additions, so they overlap instead of waiting for each other.
+constexpr int kVertexGroup = 8;
 
 struct PoseState;
 

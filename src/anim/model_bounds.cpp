@@ -25,14 +25,16 @@ void Include(const Vector3& point, ModelBounds* bounds) {
     Widen(point.z, &bounds->min.z, &bounds->max.z);
 }
 
-// Include for every posed position, the three axes of a vertex in one
-// vector: each lane takes the value unless the kept one is beyond it, as
-// Widen does (so a value that is not a number is taken too).
-void IncludePosed(const PosedVertexArray& posed, ModelBounds* bounds) {
+// Include for `count` positions, the first at `first` and each next one
+// `stride` bytes further, the three axes of a point in one vector: each lane
+// takes the value unless the kept one is beyond it, as Widen does (so a
+// value that is not a number is taken too).
+void IncludePoints(const Vector3* first, std::size_t stride, std::int64_t count, ModelBounds* bounds) {
+    const char* bytes = reinterpret_cast<const char*>(first);
     Float4 lo = MakeFloat4(bounds->min.x, bounds->min.y, bounds->min.z);
     Float4 hi = MakeFloat4(bounds->max.x, bounds->max.y, bounds->max.z);
-    for (int v = 0; v < posed.count; ++v) {
-        const Vector3& p = posed.items[v].position;
+    for (std::int64_t v = 0; v < count; ++v) {
+        const Vector3& p = *reinterpret_cast<const Vector3*>(bytes + static_cast<std::size_t>(v) * stride);
         const Float4 value = MakeFloat4(p.x, p.y, p.z);
         lo = Select4(value > lo, lo, value);
         hi = Select4(value < hi, hi, value);
@@ -50,8 +52,7 @@ void FinishBounds(ModelBounds* bounds) {
 
 }  // namespace
 
-void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds, void (*onFrame)(int frame, void* context),
-                    void* context) {
+void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds) {
     if (bounds == nullptr) {
         return;
     }
@@ -60,19 +61,26 @@ void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds, void
         return;
     }
     StartBounds(bounds);
-    int evaluated = 0;
     for (int a = 0; a < scene->animations.count; ++a) {
         HostAnimation* animation = &scene->animations.items[a];
         const int frames = AnimationFrameCount(animation);
         const float step = AnimationSampleStep(animation);
         for (int i = 0; i < frames; ++i) {
             EvaluatePose(pose, scene, animation, AnimationSampleTime(step, i));
-            IncludePosed(pose->posedVertices, bounds);
-            if (onFrame != nullptr) {
-                onFrame(evaluated, context);
-            }
-            ++evaluated;
+            const PosedVertexArray& posed = pose->posedVertices;
+            IncludePoints(&posed.items[0].position, sizeof(PosedVertex), posed.count, bounds);
         }
+    }
+    FinishBounds(bounds);
+}
+
+void PointBounds(const Vector3* points, std::int64_t count, ModelBounds* bounds) {
+    if (bounds == nullptr) {
+        return;
+    }
+    StartBounds(bounds);
+    if (points != nullptr) {
+        IncludePoints(points, sizeof(Vector3), count, bounds);
     }
     FinishBounds(bounds);
 }

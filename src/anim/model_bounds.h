@@ -3,6 +3,8 @@
 // animations.
 #pragma once
 
+#include <cstdint>
+
 #include "geom/vector3.h"
 #include "host_api/host_records.h"
 
@@ -20,10 +22,12 @@ struct ModelBounds {
 // started pose (StartPose); leaves the posed vertices in the last frame.
 // All zeros when the scene, the posed vertices or the animation list is
 // absent.
-// When given, `onFrame` is called after each frame's evaluation with the
-// frame's position in that order (0 upward across all animations).
-void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds,
-                    void (*onFrame)(int frame, void* context) = nullptr, void* context = nullptr);
+void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds);
+
+// Bounds of `count` points taken in order, exactly as AnimatedBounds takes the
+// posed positions frame after frame: the points of every frame kept in
+// evaluation order give the same bounds.
+void PointBounds(const Vector3* points, std::int64_t count, ModelBounds* bounds);
 
 // Bounds of the host vertex positions. All zeros when the scene or its vertex
 // list is absent; a present but empty list leaves min at the largest float

@@ -18,6 +18,8 @@ struct ExportSettings {
     char16_t localSkinDirectory[kLocalSkinDirectoryUnits];  // written in front of every skin name
     std::int32_t totalFrames;                              // frames the export writes
     std::int32_t selectedAnimation;                        // list selection of the dialog
+    std::int32_t frameWorkers;                             // threads that evaluate the frames; 0: one
+                                                           // per processor for a large export
 };
 
 inline constexpr char16_t kDefaultSkinDirectory[] = u"models/weapons2/";

@@ -11,6 +11,7 @@
 #include "anim/model_bounds.h"
 #include "anim/pose_evaluation.h"
 #include "export/export_state.h"
+#include "export/frame_workers.h"
 #include "geom/float4.h"
 #include "md2/md2_sections.h"
 #include "md2/normal_index.h"
@@ -35,10 +36,7 @@ FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz
     ModelBounds bounds{};
     ReleaseKeptFrames(&state->keptFrames);
     if (HasAnimations(scene)) {
-        if (StartKeptFrames(state)) {
-            AnimatedBounds(&state->pose, scene, &bounds, KeepFrame, state);
-            FinishKeptFrames(&state->keptFrames);
-        } else {
+        if (!KeepEveryFrame(state, state->settings->frameWorkers, &bounds)) {
             AnimatedBounds(&state->pose, scene, &bounds);
         }
     } else {

@@ -31,28 +31,20 @@ bool StartKeptFrames(ExportState* state) {
     return true;
 }
 
-void KeepFrame(int frame, void* context) {
-    ExportState* state = static_cast<ExportState*>(context);
-    KeptFrames& kept = state->keptFrames;
-    const PosedVertexArray& posed = state->pose.posedVertices;
-    if (kept.positions == nullptr || frame != kept.filled || frame >= kept.frames || posed.count != kept.vertices) {
-        kept.filled = -1;  // out of step: not used
-        return;
+bool KeepPosedFrame(KeptFrames* kept, int frame, const PosedVertexArray& posed) {
+    if (kept->positions == nullptr || frame < 0 || frame >= kept->frames || posed.count != kept->vertices ||
+        posed.items == nullptr) {
+        return false;
     }
-    const std::size_t first = static_cast<std::size_t>(frame) * static_cast<std::size_t>(kept.vertices);
-    for (int v = 0; v < kept.vertices; ++v) {
-        kept.positions[first + v] = posed.items[v].position;
+    const std::size_t first = static_cast<std::size_t>(frame) * static_cast<std::size_t>(kept->vertices);
+    for (int v = 0; v < kept->vertices; ++v) {
+        kept->positions[first + v] = posed.items[v].position;
     }
-    NormalIndices(&posed.items[0].normal, sizeof(PosedVertex), kept.vertices, kept.normals + first);
-    ++kept.filled;
+    NormalIndices(&posed.items[0].normal, sizeof(PosedVertex), kept->vertices, kept->normals + first);
+    return true;
 }
 
-void FinishKeptFrames(KeptFrames* kept) {
-    kept->complete = kept->filled == kept->frames;
-    if (!kept->complete) {
-        ReleaseKeptFrames(kept);
-    }
-}
+void CompleteKeptFrames(KeptFrames* kept) { kept->complete = kept->positions != nullptr; }
 
 const KeptFrames* KeptFramesFor(const ExportState& state) {
     const KeptFrames& kept = state.keptFrames;

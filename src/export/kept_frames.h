@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "anim/pose_arrays.h"
 #include "geom/vector3.h"
 #include "host_api/host_records.h"
 
@@ -16,7 +17,6 @@ struct KeptFrames {
     const HostScene* scene;  // the scene the frames were evaluated for
     int frames;              // frames room was taken for
     int vertices;            // posed vertices per frame
-    int filled;              // frames kept so far, in evaluation order
     bool complete;           // every frame kept, each with `vertices` vertices
     Vector3* positions;      // frames x vertices
     std::uint8_t* normals;   // frames x vertices normal table indices
@@ -29,13 +29,15 @@ struct ExportState;
 // could not be had.
 bool StartKeptFrames(ExportState* state);
 
-// The bounds pass's per-frame callback (context: the ExportState): keeps the
-// current posed positions and their normal indices as frame `frame` (0
-// upward in evaluation order). A frame out of step spoils the whole set.
-void KeepFrame(int frame, void* context);
+// Keeps the posed positions and their normal indices as frame `frame` (0
+// upward in the order the frame writer writes them). False, with nothing
+// kept, when there is no room for that frame or the posed vertices are not
+// as many as the room was taken for. Frames may be kept from several
+// threads at once, each its own frames.
+bool KeepPosedFrame(KeptFrames* kept, int frame, const PosedVertexArray& posed);
 
-// After the bounds pass: releases the frames unless every one was kept.
-void FinishKeptFrames(KeptFrames* kept);
+// After every frame was kept: the set is whole and may be encoded.
+void CompleteKeptFrames(KeptFrames* kept);
 
 // The kept frames when they are whole and were taken for the export's scene
 // as it now stands, else null.

@@ -24,7 +24,7 @@ struct NormalGrid {
     bool usable;  // false when some cell has more candidates than slots
 };
 
-// The grid, built on first use.
+// The grid, a table derived from the normal table when the program was built.
 const NormalGrid& TheNormalGrid();
 
 // The grid cell of a finite, non-zero normal.

@@ -98,6 +98,18 @@ int PlatformReplaceFile(const char16_t* source, const char16_t* target);
 // Deletes a file; answers non-zero on success.
 int PlatformRemoveFile(const char16_t* path);
 
+// --- Threads --------------------------------------------------------------------
+
+struct PlatformThread;
+
+// Processors the process may run on; at least 1.
+int PlatformProcessorCount();
+// Starts `work(context)` on a thread of its own; null when no thread could be
+// started (the caller then does the work itself).
+PlatformThread* PlatformStartThread(void (*work)(void* context), void* context);
+// Waits until the thread's work has returned and releases it; nothing for null.
+void PlatformJoinThread(PlatformThread* thread);
+
 // --- Windows ----------------------------------------------------------------
 
 // The outer rectangle of a window in screen coordinates; 0 on failure.

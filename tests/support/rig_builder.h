@@ -1,8 +1,9 @@
 // Rigged scenes built through the reference host: a small two-bone arm whose
-// poses can be worked out by hand, and a large generated rig for export
-// tests and benchmarks.
+// poses can be worked out by hand; the large generated rig comes from the
+// host (host/large_rig.h).
 #pragma once
 
+#include "host/large_rig.h"
 #include "host/ref_scene.h"
 
 // The arm lies along +x in the z = 0 plane. The upper bone is a root whose
@@ -33,15 +34,4 @@ inline constexpr float kQuarterTurnZ[4] = {0, 0, 0.70710677f, 0.70710677f};
 
 RefScene* BuildArmRig();
 
-struct LargeRigSetup {
-    int vertices = 2048;    // on a closed tube; the mesh has twice as many triangles
-    int bones = 32;         // a chain along +y, each bone with a small rest twist about y
-    int animations = 1;     // every bone keyed in every channel
-    int keysPerChannel = 5; // spread evenly over the time range
-    float frameRate = 30;
-    float end = 1;          // end of every animation's time range (start 0)
-};
 
-// Every vertex carries two weights (the two bones nearest its height, summing
-// to 1) and an outward host normal.
-RefScene* BuildLargeRig(const LargeRigSetup& setup);

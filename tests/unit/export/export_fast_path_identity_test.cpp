@@ -53,7 +53,8 @@ protected:
     // exports one copy through the plug-in and the other through the
     // reference writer, and compares the two files and the face normals
     // each export leaves in its scene (those of the last frame).
-    void ExpectSameFiles(const std::function<RefScene*()>& build, const std::string& name) {
+    // `workers` is the number of threads the writer splits the frames over (0: its own choice).
+    void ExpectSameFiles(const std::function<RefScene*()>& build, const std::string& name, int workers = 0) {
         SCOPED_TRACE(name);
         const std::string real = directory_ + name + "-writer.md2";
         const std::string literal = directory_ + name + "-literal.md2";
@@ -62,6 +63,7 @@ protected:
         ASSERT_NE(first, nullptr);
         RefSetFilePath(first, real);
         PrepareExport(RefSceneHost(first));
+        CurrentExportSettings()->frameWorkers = workers;
         const int written = WriteExportFile(RefSceneHost(first), CurrentExportSettings());
         const std::vector<float> writerNormals = SceneFaceNormals(first);
         RefSceneDestroy(first);
@@ -106,6 +108,21 @@ TEST_F(ExportFastPathIdentity, AnimatedRigsMatchTheReferenceWriter) {
     ExpectSameFiles([] { return BuildExportBenchScene("", 96, 6, 9); }, "bench-small");
     // The arm lies in one plane and its animations keep z at 0 there: a flat axis.
     ExpectSameFiles(BuildArmRig, "arm");
+}
+
+TEST_F(ExportFastPathIdentity, FramesSplitOverThreadsMatchTheReferenceWriter) {
+    // Uneven splits, more threads than processors, and a slice per frame.
+    for (const int workers : {1, 2, 3, 8}) {
+        ExpectSameFiles([] { return BuildExportBenchScene("", 96, 6, 9); }, "split-" + std::to_string(workers),
+                        workers);
+    }
+    ExpectSameFiles(
+        [] {
+            RefScene* scene = BuildExportBenchScene("", 48, 3, 2);
+            RefSetTrack(scene, 1, 2, {}, {}, {{0, 3e38f, 3e38f, 1}, {1, 1, 1, 1}});
+            return scene;
+        },
+        "split-overflowing", 3);
 }
 
 TEST_F(ExportFastPathIdentity, MirroredBonesMatchTheReferenceWriter) {

@@ -11,6 +11,7 @@
 #include "md2/normal_index.h"
 #include "md2/md2_normals.h"
 #include "support/literal_normal_index.h"
+#include "support/normal_grid_build.h"
 #include "support/test_env.h"
 
 namespace {
@@ -181,6 +182,25 @@ TEST(NormalIndex, NormalsOfOtherLengthsAgreeWithBruteForce) {
     }
     EXPECT_EQ(agreement.agreed, agreement.checked);
     EXPECT_EQ(agreement.Finish(), agreement.checked);
+}
+
+}  // namespace
+
+namespace {
+
+// The grid the plug-in carries as a table is the one its derivation builds
+// (corvane_normal_grid_table writes the rows again after a change).
+TEST(NormalGridTable, MatchesItsDerivation) {
+    static NormalGrid built{};
+    BuildNormalGrid(&built);
+    ASSERT_TRUE(built.usable);
+    const NormalGrid& carried = TheNormalGrid();
+    ASSERT_TRUE(carried.usable);
+    for (int cell = 0; cell < kGridCells; ++cell) {
+        for (int slot = 0; slot < kCandidateSlots; ++slot) {
+            ASSERT_EQ(carried.candidates[cell][slot], built.candidates[cell][slot]) << "cell " << cell;
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The plug-in's answer to the write request for the benchmark scene (2048
+# vertices, 32 bones, 512 frames), as corvane-host times it around the
+# request: the Linux plug-in, and the Windows DLL through corvane-host.exe
+# under Wine when the native build made them. The target file lies in
+# TMPDIR (default /dev/shm, where the durable flush waits for no disk, so
+# the time is the writer's computation); the median of RUNS runs (default 9).
+#   bench/export_request.sh [BUILD_DIR]   (default build/native)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build/native}
+runs=${RUNS:-9}
+out=$(mktemp -d "${TMPDIR:-/dev/shm}/corvane-export.XXXXXX")
+trap 'rm -rf "$out"' EXIT
+
+# Median of the "write request took N ms" lines of RUNS runs of the command.
+median_write() {
+  for ((i = 0; i < runs; i++)); do
+    "$@" | sed -n 's/^write request took \([0-9.]*\) ms$/\1/p'
+  done | sort -g | awk '{a[NR]=$1} END {if (NR) printf "%.1f ms (median of %d)", a[int((NR+1)/2)], NR; else print "no figure"}'
+}
+
+echo "write request of the benchmark export (target in ${out%/*}):"
+printf '  %-40s %s\n' "Linux plug-in, corvane-host" \
+  "$(median_write "$build/bin/corvane-host" export "$build/bin/corvane_64.dlx" bench "$out/model.md2" --time)"
+windows="$build/windows/bin"
+if [ -f "$windows/corvane-host.exe" ] && command -v wine >/dev/null 2>&1; then
+  printf '  %-40s %s\n' "Windows DLL, corvane-host.exe under Wine" \
+    "$(median_write tools/run-wine.sh "$windows/corvane-host.exe" export "$windows/corvane_64.dlx" bench \
+       "$out/model.md2" --time)"
+fi
