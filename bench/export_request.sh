@@ -16,7 +16,7 @@ trap 'rm -rf "$out"' EXIT
 # Median of the "write request took N ms" lines of RUNS runs of the command.
 median_write() {
   for ((i = 0; i < runs; i++)); do
-    "$@" | sed -n 's/^write request took \([0-9.]*\) ms$/\1/p'
+    "$@" | tr -d "\r" | sed -n 's/^write request took \([0-9.]*\) ms$/\1/p'
   done | sort -g | awk '{a[NR]=$1} END {if (NR) printf "%.1f ms (median of %d)", a[int((NR+1)/2)], NR; else print "no figure"}'
 }
 

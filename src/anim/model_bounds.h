@@ -24,10 +24,17 @@ struct ModelBounds {
 // absent.
 void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds);
 
-// Bounds of `count` points taken in order, exactly as AnimatedBounds takes the
-// posed positions frame after frame: the points of every frame kept in
-// evaluation order give the same bounds.
-void PointBounds(const Vector3* points, std::int64_t count, ModelBounds* bounds);
+// AnimatedBounds in parts, for frames split into runs evaluated apart: each
+// run starts its own bounds, includes its frames' posed positions in order,
+// and the runs' bounds are joined in run order before the bounds are
+// finished. The result is AnimatedBounds's whenever no coordinate was not a
+// number (each lane keeps the smallest value, the later one of equal values,
+// as one pass does); IncludePosedFrame answers false for a frame with such a
+// coordinate, after which only a single pass gives AnimatedBounds's result.
+void StartBounds(ModelBounds* bounds);
+bool IncludePosedFrame(const PoseState& pose, ModelBounds* bounds);
+void JoinBounds(const ModelBounds& later, ModelBounds* bounds);
+void FinishBounds(ModelBounds* bounds);
 
 // Bounds of the host vertex positions. All zeros when the scene or its vertex
 // list is absent; a present but empty list leaves min at the largest float

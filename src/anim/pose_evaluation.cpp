@@ -77,7 +77,7 @@ void InitBindPose(PoseState* state) {
     }
 }
 
-void EvaluatePose(PoseState* state, HostScene* scene, const HostAnimation* animation, float t) {
+void EvaluatePosePositions(PoseState* state, HostScene* scene, const HostAnimation* animation, float t) {
     BonePoseArray& bones = state->bonePoses;
     PosedVertexArray& posed = state->posedVertices;
     if (scene == nullptr || bones.count == 0 || posed.count == 0) {
@@ -105,6 +105,13 @@ void EvaluatePose(PoseState* state, HostScene* scene, const HostAnimation* anima
             posed.items[v].position = SkinnedPosition(bones, scene->vertices.items[v]);
         }
     }
+}
+
+void EvaluatePose(PoseState* state, HostScene* scene, const HostAnimation* animation, float t) {
+    if (scene == nullptr || state->bonePoses.count == 0 || state->posedVertices.count == 0) {
+        return;
+    }
+    EvaluatePosePositions(state, scene, animation, t);
     if (!ComputeNormalsFromTopology(state, scene)) {
         ComputeFaceNormals(state, scene);
         ComputeVertexNormals(state, scene);

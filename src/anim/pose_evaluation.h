@@ -17,3 +17,8 @@ void InitBindPose(PoseState* pose);
 // normals. The bind pose must be set (StartPose sets it). Changes nothing
 // when the scene or either working array is absent. Allocates nothing.
 void EvaluatePose(PoseState* pose, HostScene* scene, const HostAnimation* animation, float t);
+
+// The first half of EvaluatePose: the skeleton posed and the vertices skinned
+// into the posed positions, the normals left as they are. Enough for the
+// bounds of a frame.
+void EvaluatePosePositions(PoseState* pose, HostScene* scene, const HostAnimation* animation, float t);

@@ -1,17 +1,14 @@
 // Everything one export works with, from the write request's start to its
-// answer: the scene and the settings it is written with, the pose working
-// state, and the frames kept from the bounds pass. WriteExportFile owns the
-// value and hands it to every step.
+// answer: the scene and the settings it is written with, and the pose
+// working state. WriteExportFile owns the value and hands it to every step.
 #pragma once
 
 #include "anim/pose_state.h"
 #include "export/export_settings.h"
-#include "export/kept_frames.h"
 #include "host_api/host_records.h"
 
 struct ExportState {
     HostScene* scene;                // in the model's axes while the export runs
     const ExportSettings* settings;  // skin size, skin directory, frame total
     PoseState pose;                  // bone poses, posed vertices, layouts
-    KeptFrames keptFrames;           // posed frames of the bounds pass, when they fit
 };

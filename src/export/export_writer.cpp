@@ -267,7 +267,5 @@ int WriteMd2(std::FILE* file, ExportState* state) {
     if (file == nullptr || state == nullptr || state->scene == nullptr || state->settings == nullptr) {
         return 0;
     }
-    const bool written = WriteAllSections(file, state);
-    ReleaseKeptFrames(&state->keptFrames);
-    return written ? 1 : 0;
+    return WriteAllSections(file, state) ? 1 : 0;
 }

@@ -12,5 +12,5 @@ struct ExportState;
 // when everything was written; 0 when there is no file, scene or settings, a
 // face is not a triangle of the scene's vertices, memory could not be had,
 // the file would outgrow the format's 32-bit offsets, or a write came up
-// short. Does not close the file; releases the kept frames.
+// short. Does not close the file.
 int WriteMd2(std::FILE* file, ExportState* state);

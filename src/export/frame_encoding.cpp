@@ -17,6 +17,7 @@
 #include "md2/normal_index.h"
 #include "util/float_convert.h"
 #include "util/text.h"
+#include "util/work_slices.h"
 
 float AxisScale(float size) {
     float scale = 1;
@@ -34,9 +35,8 @@ float AxisScale(float size) {
 FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins) {
     HostScene* scene = state->scene;
     ModelBounds bounds{};
-    ReleaseKeptFrames(&state->keptFrames);
     if (HasAnimations(scene)) {
-        if (!KeepEveryFrame(state, state->settings->frameWorkers, &bounds)) {
+        if (!SlicedAnimatedBounds(state, &bounds)) {
             AnimatedBounds(&state->pose, scene, &bounds);
         }
     } else {
@@ -128,14 +128,14 @@ void ReleaseFrameBuffer(FrameBuffer* buffer) {
     *buffer = FrameBuffer{};
 }
 
-// Fills the 40-byte frame header of the buffer; answers where the vertices go.
-std::uint8_t* StartFrame(const FrameBox& box, const char* stem, int number, FrameBuffer* buffer) {
+// Fills the 40-byte frame header at `frame`; answers where the vertices go.
+std::uint8_t* StartFrame(const FrameBox& box, const char* stem, int number, std::uint8_t* frame) {
     Md2FrameHeader header = {{box.scale.x, box.scale.y, box.scale.z},
                              {box.translate.x, box.translate.y, box.translate.z},
                              {}};
     ComposeFrameName(header.name, stem, number);
-    EncodeMd2FrameHeader(header, buffer->bytes);
-    return buffer->bytes + kMd2FrameHeaderBytes;
+    EncodeMd2FrameHeader(header, frame);
+    return frame + kMd2FrameHeaderBytes;
 }
 
 // The x, y and z bytes of `count` positions, the first at `first` and each
@@ -166,36 +166,92 @@ void EncodePositions(const Vector3* first, std::size_t stride, int count, const 
     }
 }
 
-// Encodes the current posed vertices under `name` and writes the frame.
-bool WriteFrame(std::FILE* file, const FrameBox& box, const PosedVertexArray& posed, const char* stem, int number,
-                FrameBuffer* buffer) {
-    std::uint8_t* p = StartFrame(box, stem, number, buffer);
-    if (posed.items != nullptr) {
-        EncodePositions(&posed.items[0].position, sizeof(PosedVertex), posed.count, box, p);
+// Encodes the current posed vertices under `name` at `out`, a frame's size;
+// `normals` holds a byte per posed vertex for their normal indices.
+void EncodePosedFrame(const FrameBox& box, const PosedVertexArray& posed, const char* stem, int number,
+                      std::uint8_t* normals, std::uint8_t* out) {
+    std::uint8_t* p = StartFrame(box, stem, number, out);
+    if (posed.items == nullptr) {
+        return;
     }
+    EncodePositions(&posed.items[0].position, sizeof(PosedVertex), posed.count, box, p);
+    NormalIndices(&posed.items[0].normal, sizeof(PosedVertex), posed.count, normals);
     for (int v = 0; v < posed.count; ++v, p += kMd2VertexBytes) {
-        p[3] = static_cast<std::uint8_t>(NormalIndex(posed.items[v].normal));
-    }
-    return std::fwrite(buffer->bytes, static_cast<std::size_t>(buffer->size), 1, file) == 1;
-}
-
-// Encodes kept frame `frame` under `name` and writes it.
-bool WriteKeptFrame(std::FILE* file, const FrameBox& box, const char* stem, int number, const KeptFrames& kept,
-                    int frame, FrameBuffer* buffer) {
-    std::uint8_t* p = StartFrame(box, stem, number, buffer);
-    const std::size_t first = static_cast<std::size_t>(frame) * static_cast<std::size_t>(kept.vertices);
-    EncodePositions(kept.positions + first, sizeof(Vector3), kept.vertices, box, p);
-    const std::uint8_t* normals = kept.normals + first;
-    for (int v = 0; v < kept.vertices; ++v, p += kMd2VertexBytes) {
         p[3] = normals[v];
     }
-    return std::fwrite(buffer->bytes, static_cast<std::size_t>(buffer->size), 1, file) == 1;
 }
 
 // The animation's 8-bit name, bounded by its TextPair half.
 void AnimationStem(const HostAnimation& animation, char stem[kTextPairUnits]) {
     std::memcpy(stem, animation.name.narrow, kTextPairUnits);
     stem[kTextPairUnits - 1] = 0;
+}
+
+// Frames are encoded into a section of this many bytes at most, side by
+// side, and each section goes to the file in one write.
+constexpr std::size_t kSectionBytes = std::size_t{32} << 20;
+
+struct SectionEncoding {
+    HostScene* scene;
+    const FrameBox* box;
+    std::uint8_t* section;
+    std::size_t frameSize;
+    int sectionFirst;  // the frame at the section's start
+};
+
+// Evaluates and encodes a slice's frames into their places in the section.
+bool EncodeSlice(PoseState* pose, const FrameAt* frames, const SliceRange& range, void* context) {
+    const SectionEncoding& encoding = *static_cast<const SectionEncoding*>(context);
+    std::uint8_t* normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(pose->posedVertices.count)];
+    if (normals == nullptr) {
+        return false;
+    }
+    char stem[kTextPairUnits];
+    for (int frame = range.first; frame < range.end; ++frame) {
+        const FrameAt& at = frames[frame];
+        EvaluatePose(pose, encoding.scene, at.animation, at.time);
+        AnimationStem(*at.animation, stem);
+        EncodePosedFrame(*encoding.box, pose->posedVertices, stem, at.number, normals,
+                         encoding.section +
+                             static_cast<std::size_t>(frame - encoding.sectionFirst) * encoding.frameSize);
+    }
+    delete[] normals;
+    return true;
+}
+
+// Every frame, section by section, each evaluated and encoded over slices and
+// written at once. Answers 1 when written, 0 when a write came up short or a
+// slice failed, -1 when nothing was written because memory for the frame
+// list or a section could not be had.
+int WriteFrameSections(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
+    const std::int64_t total = ExportFrameTotal(state->scene);
+    const std::size_t frameSize = static_cast<std::size_t>(run->frameSize);
+    if (total <= 0 || total > INT32_MAX) {
+        return -1;
+    }
+    const int count = static_cast<int>(total);
+    const std::size_t fitting = kSectionBytes / frameSize > 0 ? kSectionBytes / frameSize : 1;
+    const int perSection = fitting < static_cast<std::size_t>(count) ? static_cast<int>(fitting) : count;
+    FrameAt* frames = ListFrames(state->scene, count);
+    std::uint8_t* section =
+        frames != nullptr ? new (std::nothrow) std::uint8_t[frameSize * static_cast<std::size_t>(perSection)] : nullptr;
+    if (section == nullptr) {
+        delete[] frames;
+        return -1;
+    }
+    SectionEncoding encoding{state->scene, &box, section, frameSize, 0};
+    bool written = true;
+    for (int first = 0; written && first < count; first += perSection) {
+        const int size = count - first < perSection ? count - first : perSection;
+        encoding.sectionFirst = first;
+        written = RunFrameSlices(state, frames + first, size, EncodeSlice, &encoding) &&
+                  std::fwrite(section, frameSize, static_cast<std::size_t>(size), file) ==
+                      static_cast<std::size_t>(size);
+        run->framesWritten += written ? size : 0;
+    }
+    delete[] section;
+    delete[] frames;
+    return written ? 1 : 0;
 }
 
 }  // namespace
@@ -206,34 +262,31 @@ int WriteAnimatedFrames(ExportState* state, std::FILE* file, const FrameBox& box
         ReleaseFrameBuffer(&buffer);
         return 0;
     }
+    const int sections = WriteFrameSections(state, file, box, run);
+    if (sections >= 0) {
+        ReleaseFrameBuffer(&buffer);
+        return sections;
+    }
+    // One frame at a time, in as little memory as can be had.
     HostScene* scene = state->scene;
-    const KeptFrames* kept = KeptFramesFor(*state);
-    int frame = 0;
-    for (int a = 0; a < ListCount(scene->animations); ++a) {
+    std::uint8_t* normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(state->pose.posedVertices.count)];
+    bool written = normals != nullptr;
+    for (int a = 0; written && a < ListCount(scene->animations); ++a) {
         HostAnimation* animation = &scene->animations.items[a];
         const int frames = AnimationFrameCount(animation);
         const float step = AnimationSampleStep(animation);
         char stem[kTextPairUnits];
         AnimationStem(*animation, stem);
-        for (int i = 0; i < frames; ++i, ++frame) {
-            bool written = false;
-            if (kept != nullptr) {
-                written = WriteKeptFrame(file, box, stem, i, *kept, frame, &buffer);
-            } else {
-                EvaluatePose(&state->pose, scene, animation, AnimationSampleTime(step, i));
-                written = WriteFrame(file, box, state->pose.posedVertices, stem, i, &buffer);
-            }
-            if (!written) {
-                ReleaseFrameBuffer(&buffer);
-                ReleaseKeptFrames(&state->keptFrames);
-                return 0;
-            }
-            ++run->framesWritten;
+        for (int i = 0; written && i < frames; ++i) {
+            EvaluatePose(&state->pose, scene, animation, AnimationSampleTime(step, i));
+            EncodePosedFrame(box, state->pose.posedVertices, stem, i, normals, buffer.bytes);
+            written = std::fwrite(buffer.bytes, static_cast<std::size_t>(buffer.size), 1, file) == 1;
+            run->framesWritten += written ? 1 : 0;
         }
     }
+    delete[] normals;
     ReleaseFrameBuffer(&buffer);
-    ReleaseKeptFrames(&state->keptFrames);
-    return 1;
+    return written ? 1 : 0;
 }
 
 int WriteStaticFrame(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
@@ -243,7 +296,13 @@ int WriteStaticFrame(ExportState* state, std::FILE* file, const FrameBox& box, F
         return 0;
     }
     EvaluatePose(&state->pose, state->scene, nullptr, 0);
-    const bool written = WriteFrame(file, box, state->pose.posedVertices, "Frame", 0, &buffer);
+    std::uint8_t* normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(state->pose.posedVertices.count)];
+    bool written = normals != nullptr;
+    if (written) {
+        EncodePosedFrame(box, state->pose.posedVertices, "Frame", 0, normals, buffer.bytes);
+        written = std::fwrite(buffer.bytes, static_cast<std::size_t>(buffer.size), 1, file) == 1;
+    }
+    delete[] normals;
     ReleaseFrameBuffer(&buffer);
     if (!written) {
         return 0;

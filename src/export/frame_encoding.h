@@ -29,10 +29,8 @@ struct FrameBox {
 // offset 0) and answers the box shared by all frames, derived from the bounds
 // of everything the frame writers will encode: every sampled frame when the
 // scene has animations, the host positions otherwise. The animated bounds
-// pose the scene through the export's started pose, and keep the posed
-// frames of that pass when they fit a memory budget (export/kept_frames.h);
-// WriteAnimatedFrames then encodes them instead of evaluating every frame
-// again, and releases them.
+// evaluate only the frames' positions, with the frames split over threads
+// (export/frame_workers.h) unless a coordinate is not a number.
 FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins);
 
 // --- Frames -----------------------------------------------------------------------
@@ -55,7 +53,10 @@ struct FrameRun {
 
 // Samples every animation of the export's scene at its frame rate and writes
 // one frame per sample, named "<animation><frame number>" from 0 in each
-// animation. Answers 1 when every frame was written, 0 when a write came up
+// animation. The frames are evaluated and encoded over threads
+// (export/frame_workers.h) into sections of up to 32 MB, each written at
+// once; one frame at a time when memory for a section cannot be had.
+// Answers 1 when every frame was written, 0 when a write came up
 // short, memory could not be had or the posed vertices do not match the
 // scene's vertices (then the frames would not hold num_xyz vertices each).
 int WriteAnimatedFrames(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run);

@@ -1,5 +1,6 @@
 #include "export/frame_workers.h"
 
+#include <cstdint>
 #include <new>
 
 #include "anim/frame_sampling.h"
@@ -7,45 +8,79 @@
 #include "anim/pose_state.h"
 #include "export/export_state.h"
 #include "export/frame_encoding.h"
-#include "export/kept_frames.h"
-#include "platform/platform.h"
+#include "util/work_slices.h"
 
 namespace {
 
-// Below this many posed vertices over all frames one thread does the work:
+// Below this many posed vertices per slice one thread does the work:
 // starting a thread and laying out its pose would cost more than it saves.
-constexpr std::int64_t kLeastVerticesPerWorker = 1 << 16;
+constexpr long long kLeastVerticesPerSlice = 1 << 16;
 
-// What evaluating one frame needs, taken on the export's thread: the frame
-// count comes from the host, which only that thread calls.
-struct FrameTime {
-    const HostAnimation* animation;
-    float time;
-};
-
-struct FrameSlice {
-    ExportState* state;
-    PoseState* pose;
-    const FrameTime* times;
-    int first;  // frames [first, end)
-    int end;
-    bool kept;  // every frame of the slice kept
-};
-
-void EvaluateSlice(void* context) {
-    FrameSlice* slice = static_cast<FrameSlice*>(context);
-    slice->kept = true;
-    for (int frame = slice->first; frame < slice->end; ++frame) {
-        const FrameTime& at = slice->times[frame];
-        EvaluatePose(slice->pose, slice->state->scene, at.animation, at.time);
-        slice->kept = KeepPosedFrame(&slice->state->keptFrames, frame, slice->pose->posedVertices) && slice->kept;
-    }
+// A pose evaluates without writing into the scene when both its layouts were
+// built (a scene without bones has no skin layout and is never moved).
+bool PosesApart(const PoseState& pose, const HostScene* scene) {
+    return pose.meshTopology.scene == scene && (pose.bonePoses.count == 0 || pose.skinLayout.scene == scene);
 }
 
-// The animation and time of every frame in the order they are written.
-FrameTime* FrameTimes(HostScene* scene, int frames) {
-    FrameTime* times = new (std::nothrow) FrameTime[static_cast<std::size_t>(frames)];
-    if (times == nullptr) {
+struct SliceRun {
+    ExportState* state;
+    const FrameAt* frames;
+    FrameSliceWork work;
+    void* context;
+};
+
+// The last slice poses through the export's own pose; every other through a
+// pose of its own, which must not write into the scene either.
+bool RunSlice(const SliceRange& range, void* context) {
+    const SliceRun& run = *static_cast<const SliceRun*>(context);
+    if (range.index + 1 == range.count) {
+        return run.work(&run.state->pose, run.frames, range, run.context);
+    }
+    PoseState pose{};
+    const bool done = StartPose(&pose, run.state->scene) && PosesApart(pose, run.state->scene) &&
+                      run.work(&pose, run.frames, range, run.context);
+    ReleasePose(&pose);
+    return done;
+}
+
+// Per slice: its bounds, and whether every coordinate was a number.
+struct SliceBounds {
+    HostScene* scene;
+    int slices;
+    ModelBounds bounds[kMostWorkSlices];
+    bool numbers[kMostWorkSlices];
+};
+
+bool BoundSlice(PoseState* pose, const FrameAt* frames, const SliceRange& range, void* context) {
+    SliceBounds& parts = *static_cast<SliceBounds*>(context);
+    ModelBounds& bounds = parts.bounds[range.index];
+    StartBounds(&bounds);
+    bool numbers = true;
+    for (int frame = range.first; frame < range.end; ++frame) {
+        EvaluatePosePositions(pose, parts.scene, frames[frame].animation, frames[frame].time);
+        numbers = IncludePosedFrame(*pose, &bounds) && numbers;
+    }
+    parts.numbers[range.index] = numbers;
+    parts.slices = range.count;
+    return true;
+}
+
+int SliceCount(const ExportState& state, int count) {
+    if (!PosesApart(state.pose, state.scene)) {
+        return 1;
+    }
+    const int workers = state.settings->frameWorkers;
+    if (workers > 0) {
+        return workers < count ? workers : count;
+    }
+    return GainfulSlices(count, state.pose.posedVertices.count, kLeastVerticesPerSlice);
+}
+
+}  // namespace
+
+FrameAt* ListFrames(HostScene* scene, int frames) {
+    FrameAt* list = new (std::nothrow) FrameAt[static_cast<std::size_t>(frames > 0 ? frames : 1)];
+    if (list == nullptr) {
         return nullptr;
     }
     int frame = 0;
@@ -54,81 +89,44 @@ FrameTime* FrameTimes(HostScene* scene, int frames) {
         const int count = AnimationFrameCount(animation);
         const float step = AnimationSampleStep(animation);
         for (int i = 0; i < count && frame < frames; ++i, ++frame) {
-            times[frame] = FrameTime{animation, AnimationSampleTime(step, i)};
+            list[frame] = FrameAt{animation, i, AnimationSampleTime(step, i)};
         }
     }
     if (frame != frames) {
-        delete[] times;
+        delete[] list;
         return nullptr;
     }
-    return times;
+    return list;
 }
 
-// A pose evaluates without writing into the scene when both its layouts were
-// built (a scene without bones has no skin layout and is never moved).
-bool PosesApart(const PoseState& pose, const HostScene* scene) {
-    return pose.meshTopology.scene == scene && (pose.bonePoses.count == 0 || pose.skinLayout.scene == scene);
+bool RunFrameSlices(ExportState* state, const FrameAt* frames, int count, FrameSliceWork work, void* context) {
+    SliceRun run{state, frames, work, context};
+    return RunWorkSlices(count, SliceCount(*state, count), RunSlice, &run);
 }
 
-int WorkerCount(const ExportState& state, int workers, int frames) {
-    if (workers <= 0) {
-        const std::int64_t vertices = std::int64_t{frames} * state.pose.posedVertices.count;
-        const std::int64_t gainful = vertices / kLeastVerticesPerWorker;
-        workers = PlatformProcessorCount();
-        workers = gainful < workers ? static_cast<int>(gainful) : workers;
-    }
-    workers = workers < kMostFrameWorkers ? workers : kMostFrameWorkers;
-    workers = workers < frames ? workers : frames;
-    return workers < 1 || !PosesApart(state.pose, state.scene) ? 1 : workers;
-}
-
-// Slices in frame order; the last belongs to the export's own pose. A slice
-// whose pose cannot be laid out, or whose thread does not start, is evaluated
-// on this thread before the last one.
-bool EvaluateSlices(ExportState* state, const FrameTime* times, int frames, int workers) {
-    FrameSlice slices[kMostFrameWorkers] = {};
-    PoseState poses[kMostFrameWorkers] = {};
-    PlatformThread* threads[kMostFrameWorkers] = {};
-    for (int w = 0; w < workers; ++w) {
-        slices[w] = FrameSlice{state, &state->pose, times, static_cast<int>(std::int64_t{frames} * w / workers),
-                               static_cast<int>(std::int64_t{frames} * (w + 1) / workers), false};
-        if (w + 1 < workers && StartPose(&poses[w], state->scene) && PosesApart(poses[w], state->scene)) {
-            slices[w].pose = &poses[w];
-            threads[w] = PlatformStartThread(EvaluateSlice, &slices[w]);
-        }
-    }
-    for (int w = 0; w < workers; ++w) {
-        if (threads[w] == nullptr) {
-            // Not started: the export's pose takes it, the last slice last.
-            slices[w].pose = &state->pose;
-            EvaluateSlice(&slices[w]);
-        }
-    }
-    bool kept = true;
-    for (int w = 0; w < workers; ++w) {
-        PlatformJoinThread(threads[w]);
-        ReleasePose(&poses[w]);
-        kept = kept && slices[w].kept;
-    }
-    return kept;
-}
-
-}  // namespace
-
-bool KeepEveryFrame(ExportState* state, int workers, ModelBounds* bounds) {
-    if (!StartKeptFrames(state)) {
+bool SlicedAnimatedBounds(ExportState* state, ModelBounds* bounds) {
+    const std::int64_t total = ExportFrameTotal(state->scene);
+    if (state->pose.posedVertices.count <= 0 || total <= 0 || total > INT32_MAX) {
         return false;
     }
-    KeptFrames& kept = state->keptFrames;
-    FrameTime* times = FrameTimes(state->scene, kept.frames);
-    const bool evaluated =
-        times != nullptr && EvaluateSlices(state, times, kept.frames, WorkerCount(*state, workers, kept.frames));
-    delete[] times;
-    if (!evaluated) {
-        ReleaseKeptFrames(&kept);
+    const int count = static_cast<int>(total);
+    FrameAt* frames = ListFrames(state->scene, count);
+    SliceBounds parts{};
+    parts.scene = state->scene;
+    const bool done = frames != nullptr && RunFrameSlices(state, frames, count, BoundSlice, &parts);
+    delete[] frames;
+    for (int s = 0; done && s < parts.slices; ++s) {
+        if (!parts.numbers[s]) {
+            return false;
+        }
+    }
+    if (!done) {
         return false;
     }
-    CompleteKeptFrames(&kept);
-    PointBounds(kept.positions, std::int64_t{kept.frames} * kept.vertices, bounds);
+    StartBounds(bounds);
+    for (int s = 0; s < parts.slices; ++s) {
+        JoinBounds(parts.bounds[s], bounds);
+    }
+    FinishBounds(bounds);
     return true;
 }

@@ -70,6 +70,7 @@ inline Float4& operator+=(Float4& a, Float4 b) { return a = a + b; }
 inline Int4 operator<(Float4 a, Float4 b) { return float4_detail::Compare(a, b, [](float x, float y) { return x < y; }); }
 inline Int4 operator>(Float4 a, Float4 b) { return b < a; }
 inline Int4 operator<=(Float4 a, Float4 b) { return float4_detail::Compare(a, b, [](float x, float y) { return x <= y; }); }
+inline Int4 operator==(Float4 a, Float4 b) { return float4_detail::Compare(a, b, [](float x, float y) { return x == y; }); }
 inline Int4 operator>=(Float4 a, Float4 b) { return b <= a; }
 inline Int4 operator<(Float4 a, float s) { return a < float4_detail::Splat(s); }
 inline Int4 operator>=(Float4 a, float s) { return a >= float4_detail::Splat(s); }

@@ -3,6 +3,7 @@
 // table, one write per vertex): the files must be the same byte for byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -123,6 +124,14 @@ TEST_F(ExportFastPathIdentity, FramesSplitOverThreadsMatchTheReferenceWriter) {
             return scene;
         },
         "split-overflowing", 3);
+    // A coordinate that is not a number in a middle slice: the bounds come from one pass.
+    ExpectSameFiles(
+        [] {
+            RefScene* scene = BuildExportBenchScene("", 48, 3, 3);
+            RefSetTrack(scene, 2, 1, {}, {}, {{0, std::nanf(""), 1, 1}});
+            return scene;
+        },
+        "split-not-a-number", 3);
 }
 
 TEST_F(ExportFastPathIdentity, MirroredBonesMatchTheReferenceWriter) {

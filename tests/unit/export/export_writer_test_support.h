@@ -76,7 +76,6 @@ protected:
     }
     void TearDown() override {
         ReleasePose(&pose_);
-        ReleaseKeptFrames(&state_.keptFrames);
         ReleaseMd2Model(CurrentMd2Model());
         SetCurrentScene(nullptr);
         ResetExportSettings();
