@@ -2,13 +2,16 @@
 # The plug-in's answer to the write request for the benchmark scene (2048
 # vertices, 32 bones, 512 frames), as corvane-host times it around the
 # request: the Linux plug-in, and the Windows DLL through corvane-host.exe
-# under Wine when the native build made them. The target file lies in
-# TMPDIR (default /dev/shm, where the durable flush waits for no disk, so
-# the time is the writer's computation); the median of RUNS runs (default 9).
-#   bench/export_request.sh [BUILD_DIR]   (default build/native)
+# under Wine when the native build made them (cmake --build --preset native).
+# The target file lies in TMPDIR (default /dev/shm, where the durable flush
+# waits for no disk, so the time is the writer's computation); the median
+# of RUNS runs (default 9), each a fresh process and so a first export.
+#   bench/export_request.sh [LINUX_BIN_DIR] [WINDOWS_BIN_DIR]
+#   (defaults build/bench/bin and build/native/windows/bin)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/native}
+linux=${1:-build/bench/bin}
+windows=${2:-build/native/windows/bin}
 runs=${RUNS:-9}
 out=$(mktemp -d "${TMPDIR:-/dev/shm}/corvane-export.XXXXXX")
 trap 'rm -rf "$out"' EXIT
@@ -22,8 +25,7 @@ median_write() {
 
 echo "write request of the benchmark export (target in ${out%/*}):"
 printf '  %-40s %s\n' "Linux plug-in, corvane-host" \
-  "$(median_write "$build/bin/corvane-host" export "$build/bin/corvane_64.dlx" bench "$out/model.md2" --time)"
-windows="$build/windows/bin"
+  "$(median_write "$linux/corvane-host" export "$linux/corvane_64.dlx" bench "$out/model.md2" --time)"
 if [ -f "$windows/corvane-host.exe" ] && command -v wine >/dev/null 2>&1; then
   printf '  %-40s %s\n' "Windows DLL, corvane-host.exe under Wine" \
     "$(median_write tools/run-wine.sh "$windows/corvane-host.exe" export "$windows/corvane_64.dlx" bench \

@@ -3,8 +3,10 @@
 # every benchmark (the export of the largest Quake 2 model through the writer
 # and through the literal baseline, with their ratio; the reader; EvaluatePose;
 # NormalIndex), then reads the peak memory of one export of that model with
-# /usr/bin/time -v, and times the whole-process conversion of published rigged
-# models. Arguments go to the benchmark program (for example
+# /usr/bin/time -v, times the write request of the benchmark export through
+# corvane-host (and through corvane-host.exe and the DLL under Wine when the
+# native preset has built them), and the whole-process conversion of published
+# rigged models. Arguments go to the benchmark program (for example
 # --benchmark_filter=Export).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +25,8 @@ for mode in none writer literal; do
   printf '  %-8s %8s kB\n' "$mode" "$kb"
 done
 echo "  (none: the scene built through the reference host, without exporting it)"
+echo
+bash bench/export_request.sh build/bench/bin build/native/windows/bin
 echo
 echo "Whole-process conversion of published rigged models (bench/convert_models.sh):"
 bash bench/convert_models.sh build/bench/bin
