@@ -3,9 +3,10 @@
 # every benchmark (the export of the largest Quake 2 model through the writer
 # and through the literal baseline, with their ratio; the reader; EvaluatePose;
 # NormalIndex), then reads the peak memory of one export of that model with
-# /usr/bin/time -v, and times the whole-process conversion of published rigged
-# models. Arguments go to the benchmark program (for example
-# --benchmark_filter=Export).
+# /usr/bin/time -v, times the whole-process conversion of published rigged
+# models, and the whole-process import of a large MD2 file against
+# `assimp info` (and under Wine when the Windows build is there). Arguments go
+# to the benchmark program (for example --benchmark_filter=Export).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -26,3 +27,5 @@ echo "  (none: the scene built through the reference host, without exporting it)
 echo
 echo "Whole-process conversion of published rigged models (bench/convert_models.sh):"
 bash bench/convert_models.sh build/bench/bin
+echo
+bash bench/import_process.sh build/bench/bin build/native/windows/bin
