@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
+#include "md2/md2_frame_positions.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
 #include "util/text.h"
@@ -13,18 +15,22 @@ namespace {
 
 volatile float gSink;
 
-// Walks everything a successful read left in the model, so that an array
-// shorter than its count is a sanitizer report here.
+// Walks everything a successful read left in the model, every frame's
+// positions decoded from its vertex records, so that an array shorter than
+// its count is a sanitizer report here.
 bool ModelIsConsistent(const Md2Model& model) {
     float sum = 0;
+    std::vector<Md2Position> positions;
     for (int f = 0; f < model.frameCount; ++f) {
         const Md2Frame& frame = model.frames[f];
-        if (frame.vertexCount < 0 || (frame.vertexCount > 0) != (frame.positions != nullptr) ||
+        if (frame.vertexCount < 0 || (frame.vertexCount > 0) != (frame.vertices != nullptr) ||
             std::memchr(frame.name, 0, sizeof frame.name) == nullptr) {
             return false;
         }
-        for (int i = 0; i < frame.vertexCount; ++i) {
-            sum += frame.positions[i].x + frame.positions[i].y + frame.positions[i].z;
+        positions.resize(static_cast<std::size_t>(frame.vertexCount));
+        DecodeMd2FramePositions(frame, positions.data());
+        for (const Md2Position& p : positions) {
+            sum += p.x + p.y + p.z;
         }
     }
     for (int i = 0; i < model.skinCount; ++i) {
@@ -47,7 +53,7 @@ bool ModelIsConsistent(const Md2Model& model) {
 bool ModelIsEmpty(const Md2Model& model) {
     return model.frameCount == 0 && model.frames == nullptr && model.skinCount == 0 && model.skins == nullptr &&
            model.texCoordCount == 0 && model.texCoords == nullptr && model.triangleCount == 0 &&
-           model.triangles == nullptr && model.sourcePath[0] == 0;
+           model.triangles == nullptr && model.bytes == nullptr && model.sourcePath[0] == 0;
 }
 
 }  // namespace

@@ -22,5 +22,6 @@ struct AssimpSceneOptions {
 inline constexpr double kDefaultTicksPerSecond = 25.0;
 
 // False, with one line naming `path` and the reason, when the library cannot
-// read the file or it holds no mesh.
-bool BuildAssimpScene(const std::string& path, const AssimpSceneOptions& options, SceneDesc* desc, std::string* why);
+// read the file or it holds no mesh. Exported from the converter module
+// (assimp_module.h), which the tests link directly.
+__attribute__((visibility("default"))) bool BuildAssimpScene(const std::string& path, const AssimpSceneOptions& options, SceneDesc* desc, std::string* why);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "md2/md2_frame_positions.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_tool_cli.h"
 #include "md2tool/preview_render.h"
@@ -178,7 +179,8 @@ bool BuildGeometry(const Md2FileView& view, const Md2Model& model, const std::ve
         }
     }
     for (int f : frames) {
-        PreviewFrame frame{model.frames[f].name, model.frames[f].positions, {}};
+        PreviewFrame frame{model.frames[f].name, std::vector<Md2Position>(static_cast<std::size_t>(h.num_xyz)), {}};
+        DecodeMd2FramePositions(model.frames[f], frame.positions.data());
         frame.normals.resize(static_cast<std::size_t>(h.num_xyz));
         for (int v = 0; v < h.num_xyz; ++v) {
             frame.normals[static_cast<std::size_t>(v)] = VertexAt(view, f, v)[3];

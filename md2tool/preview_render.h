@@ -13,8 +13,8 @@
 
 struct PreviewFrame {
     std::string name;
-    const Md2Position* positions;       // vertexCount entries
-    std::vector<std::uint8_t> normals;  // normal table indices, vertexCount entries
+    std::vector<Md2Position> positions;  // vertexCount entries
+    std::vector<std::uint8_t> normals;   // normal table indices, vertexCount entries
 };
 
 // Everything the renderer draws, with every index already checked.

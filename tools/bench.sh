@@ -5,9 +5,10 @@
 # NormalIndex), then reads the peak memory of one export of that model with
 # /usr/bin/time -v, times the write request of the benchmark export through
 # corvane-host (and through corvane-host.exe and the DLL under Wine when the
-# native preset has built them), and the whole-process conversion of published
-# rigged models. Arguments go to the benchmark program (for example
-# --benchmark_filter=Export).
+# native preset has built them), the whole-process conversion of published
+# rigged models, and the whole-process import of a large MD2 file against
+# `assimp info` (and under Wine when the Windows build is there). Arguments go
+# to the benchmark program (for example --benchmark_filter=Export).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh
@@ -30,3 +31,5 @@ bash bench/export_request.sh build/bench/bin build/native/windows/bin
 echo
 echo "Whole-process conversion of published rigged models (bench/convert_models.sh):"
 bash bench/convert_models.sh build/bench/bin
+echo
+bash bench/import_process.sh build/bench/bin build/native/windows/bin

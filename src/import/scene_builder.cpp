@@ -1,6 +1,9 @@
 #include "import/scene_builder.h"
 
+#include <cstddef>
+
 #include "scene/axis_conversion.h"
+#include "md2/md2_frame_positions.h"
 #include "md2/md2_model.h"
 #include "platform/platform.h"
 #include "host_api/host_ops.h"
@@ -45,6 +48,8 @@ int AddSkinMaterials(HostScene* scene, const Md2Model& model) {
     return 1;
 }
 
+// The frame's positions, decoded straight into the host's vertices: the only
+// frame of the file whose positions are ever decoded.
 int CopyVertices(HostScene* scene, const Md2Frame& frame) {
     if (frame.vertexCount <= 0) {
         return 1;
@@ -53,11 +58,15 @@ int CopyVertices(HostScene* scene, const Md2Frame& frame) {
         scene->vertices.count < frame.vertexCount) {
         return 0;
     }
+    Md2AxisValues table;
+    TabulateMd2Frame(frame, &table);
     for (int i = 0; i < frame.vertexCount; ++i) {
+        const Md2Position position =
+            Md2VertexPosition(table, frame.vertices + std::size_t{kMd2VertexBytes} * static_cast<std::size_t>(i));
         HostVertex& vertex = scene->vertices.items[i];
-        vertex.position[0] = frame.positions[i].x;
-        vertex.position[1] = frame.positions[i].y;
-        vertex.position[2] = frame.positions[i].z;
+        vertex.position[0] = position.x;
+        vertex.position[1] = position.y;
+        vertex.position[2] = position.z;
     }
     return 1;
 }

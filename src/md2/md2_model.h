@@ -1,6 +1,8 @@
 // The in-memory model filled by the read request and used by the import.
 #pragma once
 
+#include <cstdint>
+
 #include "md2/md2_format.h"
 #include "host_api/host_records.h"  // kTextPairUnits
 
@@ -10,9 +12,14 @@ struct Md2Position {
     float z;
 };
 
+// A frame as the file holds it: its positions are decoded on demand
+// (md2/md2_frame_positions.h) from its vertex records, which lie in the
+// model's bytes.
 struct Md2Frame {
     int vertexCount;
-    Md2Position* positions;               // vertexCount entries, null when there are none
+    const std::uint8_t* vertices;         // vertexCount records of kMd2VertexBytes, null when there are none
+    float scale[3];
+    float translate[3];
     char name[kMd2FrameNameChars + 1];    // always terminated
 };
 
@@ -42,6 +49,8 @@ struct Md2Model {
     Md2TexCoord* texCoords;
     int triangleCount;
     Md2Triangle* triangles;
+    std::uint8_t* bytes;                  // owned (md2/md2_bytes.h): the file, or its frames, that the frames point into
+    std::uint32_t byteCount;              // the length of `bytes`
     char16_t sourcePath[kTextPairUnits];  // the file being read
     int selectedFrame;                    // the frame to build, 0 by default
 };

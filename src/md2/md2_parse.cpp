@@ -3,6 +3,7 @@
 #include <new>
 #include <type_traits>
 
+#include "md2/md2_bytes.h"
 #include "md2/md2_format.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
@@ -152,57 +153,55 @@ bool DecodeTriangles(ReadCursor* cursor, const Md2Header& header, Md2Model* mode
                          });
 }
 
-// Each axis decodes as byte x scale + translate, rounded after the product
-// and again after the sum (the separate statements keep a compiler from
-// fusing them). A byte has only 256 values, so each axis's results are taken
-// once per frame and the vertices are decoded by lookup.
-void DecodePositions(const Md2FrameHeader& frame, const std::uint8_t* vertices, std::uint32_t count,
-                     Md2Position* out) {
-    float decoded[3][256];
-    for (int axis = 0; axis < 3; ++axis) {
-        for (int byte = 0; byte < 256; ++byte) {
-            float value = static_cast<float>(byte) * frame.scale[axis];
-            value += frame.translate[axis];
-            decoded[axis][byte] = value;
-        }
-    }
-    for (std::uint32_t i = 0; i < count; ++i) {
-        const std::uint8_t* v = vertices + std::size_t{kMd2VertexBytes} * i;
-        out[i] = Md2Position{decoded[0][v[0]], decoded[1][v[1]], decoded[2][v[2]]};
-    }
-}
-
 // A frame is its 40-byte header and its vertices; frames follow one another
 // every 40 + 4 x num_xyz bytes, whatever the header's framesize says. Each
-// frame's positions are allocated just before they are decoded and every
-// one of them is written at once, so they are not zero-filled first (the
-// positions are three times the size of the file, and filling them cost a
-// third of the decoding time); every size was checked against the file
-// before the first allocation.
-bool DecodeFrames(ReadCursor* cursor, const Md2Header& header, Md2Model* model) {
+// frame keeps its name, scale and translate, and points to its vertex
+// records in `section`, the model's own copy of the frames section (its
+// bytes are those the cursor holds from ofs_frames on); positions are
+// decoded only for the frames that are asked for.
+bool DecodeFrames(ReadCursor* cursor, const Md2Header& header, const std::uint8_t* section, Md2Model* model) {
     const std::int32_t vertexCount = header.num_xyz;
-    return DecodeSection(cursor, header.ofs_frames, header.num_frames, FrameBytes(header),
+    const std::uint64_t frameBytes = FrameBytes(header);
+    return DecodeSection(cursor, header.ofs_frames, header.num_frames, frameBytes,
                          [=](std::uint32_t i, const std::uint8_t* bytes) {
                              Md2FrameHeader frameHeader = DecodeMd2FrameHeader(bytes);
                              Md2Frame& frame = model->frames[i];
                              std::size_t nameLength = strnlen(frameHeader.name, kMd2FrameNameChars);
                              std::memcpy(frame.name, frameHeader.name, nameLength);
                              frame.name[nameLength] = 0;
+                             for (int axis = 0; axis < 3; ++axis) {
+                                 frame.scale[axis] = frameHeader.scale[axis];
+                                 frame.translate[axis] = frameHeader.translate[axis];
+                             }
                              if (vertexCount == 0) {
                                  return true;
                              }
-                             frame.positions = new (std::nothrow) Md2Position[static_cast<std::size_t>(vertexCount)];
-                             if (frame.positions == nullptr) {
-                                 return false;
-                             }
                              frame.vertexCount = vertexCount;
-                             DecodePositions(frameHeader, bytes + kMd2FrameHeaderBytes,
-                                             static_cast<std::uint32_t>(vertexCount), frame.positions);
+                             frame.vertices = section + frameBytes * i + kMd2FrameHeaderBytes;
                              return true;
                          });
 }
 
-int DecodeModel(ReadCursor* cursor, TextPair* errorText, Md2Model* model) {
+// Where the frames' vertices will lie once the model holds them: in the file
+// the model took over, or else in a copy of the frames section, made after
+// the header's checks bound its size by the file's length.
+const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header, bool adopted, Md2Model* model) {
+    const std::uint32_t offset = static_cast<std::uint32_t>(header.ofs_frames);
+    if (adopted) {
+        return model->bytes + offset;
+    }
+    const std::size_t sectionBytes = static_cast<std::size_t>(FrameBytes(header) *
+                                                              static_cast<std::uint32_t>(header.num_frames));
+    model->bytes = NewMd2Bytes(sectionBytes);
+    if (model->bytes == nullptr) {
+        return nullptr;
+    }
+    model->byteCount = static_cast<std::uint32_t>(sectionBytes);
+    std::memcpy(model->bytes, cursor.data + offset, sectionBytes);
+    return model->bytes;
+}
+
+int DecodeModel(ReadCursor* cursor, TextPair* errorText, bool adopted, Md2Model* model) {
     const std::uint8_t* headerBytes = CursorRead(cursor, kMd2HeaderBytes);
     if (headerBytes == nullptr) {
         return 0;
@@ -220,9 +219,20 @@ int DecodeModel(ReadCursor* cursor, TextPair* errorText, Md2Model* model) {
     if (!HeaderFitsFile(header, cursor->length) || !AllocateModel(header, model)) {
         return 0;
     }
-    bool decoded = DecodeSkins(cursor, header, model) && DecodeTexCoords(cursor, header, model) &&
-                   DecodeTriangles(cursor, header, model) && DecodeFrames(cursor, header, model);
-    return decoded ? 1 : 0;
+    if (!DecodeSkins(cursor, header, model) || !DecodeTexCoords(cursor, header, model) ||
+        !DecodeTriangles(cursor, header, model)) {
+        return 0;
+    }
+    const std::uint8_t* frames = HoldFrames(*cursor, header, adopted, model);
+    return frames != nullptr && DecodeFrames(cursor, header, frames, model) ? 1 : 0;
+}
+
+// Drops the arrays of an earlier parse, keeping the path of this read.
+void ClearModelKeepingPath(Md2Model* model) {
+    char16_t sourcePath[kTextPairUnits];
+    U16Copy(sourcePath, kTextPairUnits, model->sourcePath);
+    ReleaseMd2Model(model);
+    U16Copy(model->sourcePath, kTextPairUnits, sourcePath);
 }
 
 }  // namespace
@@ -235,13 +245,28 @@ int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText) {
         ReleaseMd2Model(model);
         return 0;
     }
-    // Arrays of an earlier parse are dropped; the path of this read stays.
-    char16_t sourcePath[kTextPairUnits];
-    U16Copy(sourcePath, kTextPairUnits, model->sourcePath);
-    ReleaseMd2Model(model);
-    U16Copy(model->sourcePath, kTextPairUnits, sourcePath);
+    ClearModelKeepingPath(model);
+    int result = DecodeModel(cursor, errorText, false, model);
+    if (result != 1) {
+        ReleaseMd2Model(model);
+    }
+    return result;
+}
 
-    int result = DecodeModel(cursor, errorText, model);
+int ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model, TextPair* errorText) {
+    if (model == nullptr) {
+        DeleteMd2Bytes(bytes, length);
+        return 0;
+    }
+    if (bytes == nullptr) {
+        ReleaseMd2Model(model);
+        return 0;
+    }
+    ClearModelKeepingPath(model);
+    model->bytes = bytes;
+    model->byteCount = length;
+    ReadCursor cursor{bytes, 0, length};
+    int result = DecodeModel(&cursor, errorText, true, model);
     if (result != 1) {
         ReleaseMd2Model(model);
     }

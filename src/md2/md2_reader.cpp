@@ -3,9 +3,9 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <new>
 
 #include "host_api/host_requests.h"
+#include "md2/md2_bytes.h"
 #include "md2/md2_parse.h"
 #include "platform/platform.h"
 #include "util/text.h"
@@ -18,7 +18,7 @@ constexpr char16_t kCannotOpenText[] = u"Could not open file for reading.";
 // that the format treats as signed.
 constexpr long kLargestFileBytes = 0x7FFFFFFF;
 
-// The whole file in memory, for the length of one read request.
+// The whole file in memory; the model takes it over.
 struct FileBytes {
     std::uint8_t* bytes;
     std::uint32_t length;
@@ -26,7 +26,8 @@ struct FileBytes {
 
 // Reads the whole file. Fails when the length cannot be taken, is 2 GiB or
 // more, memory runs out, fewer bytes arrive than the length promised, or more
-// are left after them.
+// are left after them. Every byte of the buffer is written by the read, so it
+// is not zero-filled first.
 bool ReadWholeFile(std::FILE* file, FileBytes* out) {
     *out = FileBytes{};
     if (std::fseek(file, 0, SEEK_END) != 0) {
@@ -37,12 +38,12 @@ bool ReadWholeFile(std::FILE* file, FileBytes* out) {
         return false;
     }
     const std::uint32_t length = static_cast<std::uint32_t>(end);
-    std::uint8_t* bytes = new (std::nothrow) std::uint8_t[length == 0 ? 1 : length]();
+    std::uint8_t* bytes = NewMd2Bytes(length);
     if (bytes == nullptr) {
         return false;
     }
     if (std::fread(bytes, 1, length, file) != length || std::fgetc(file) != EOF) {
-        delete[] bytes;
+        DeleteMd2Bytes(bytes, length);
         return false;
     }
     *out = FileBytes{bytes, length};
@@ -73,9 +74,7 @@ int LoadMd2File(HostScene* scene, Md2Model* model) {
     }
     U16Copy(model->sourcePath, kTextPairUnits, path);
 
-    ReadCursor cursor{contents.bytes, 0, contents.length};
-    const int result = ParseMd2(&cursor, model, &scene->errorText);
-    delete[] contents.bytes;
+    const int result = ParseMd2Adopting(contents.bytes, contents.length, model, &scene->errorText);
     if (result != kAnswerDone) {
         ReleaseMd2Model(model);
     }

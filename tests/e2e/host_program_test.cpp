@@ -3,6 +3,7 @@
 // reach, written as a user without privileges.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -49,6 +50,29 @@ TEST(HostProgram, ImportsAndExportsPathsOutsideTheCodePage) {
     EXPECT_TRUE(IsMd2File(written));
     ExpectRun({"import", TestPluginPath(), written, "--frame", "1"}, 0, "read request: 1");
 }
+
+#ifdef CORVANE_HAVE_ASSIMP
+
+// The Open Asset Import Library is loaded only when a model file is
+// converted, so it is none of the libraries the program starts with (the
+// dynamic loader lists them instead of running the program); exporting from a
+// model file through the program is covered by model_source_test.cpp.
+TEST(HostProgram, StartsWithoutTheModelFileConverter) {
+    const std::string command = "env LD_TRACE_LOADED_OBJECTS=1 '" + HostProgramDirectory() + "corvane-host' 2>&1";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string listed;
+    char block[4096];
+    while (std::size_t length = std::fread(block, 1, sizeof block, pipe)) {
+        listed.append(block, length);
+    }
+    ASSERT_EQ(pclose(pipe), 0) << listed;
+    EXPECT_NE(listed.find("libstdc++"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find("libassimp"), std::string::npos) << listed;
+    EXPECT_EQ(listed.find("corvane-host-assimp"), std::string::npos) << listed;
+}
+
+#endif
 
 #ifndef _WIN32
 

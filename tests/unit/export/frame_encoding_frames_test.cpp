@@ -14,6 +14,7 @@
 #include "md2/normal_index.h"
 #include "export/frame_encoding.h"
 #include "md2/md2_normals.h"
+#include "support/decoded_frame.h"
 #include "unit/export/export_writer_test_support.h"
 
 namespace {
@@ -180,9 +181,11 @@ TEST_F(FrameWriting, StaticSceneWritesOneRestFrameNamedFrame0) {
     const Md2Model* model = ParseWritten();
     ASSERT_EQ(model->frameCount, 1);
     EXPECT_STREQ(model->frames[0].name, "Frame0");
-    EXPECT_NEAR(model->frames[0].positions[1].x, 4.0f, 4.0f / 255);
-    EXPECT_NEAR(model->frames[0].positions[2].y, 2.0f, 2.0f / 255);
-    EXPECT_NEAR(model->frames[0].positions[2].z, 1.0f, 1.0f / 255);
+    const std::vector<Md2Position> positions = DecodedFrame(model->frames[0]);
+    ASSERT_EQ(positions.size(), 3u);
+    EXPECT_NEAR(positions[1].x, 4.0f, 4.0f / 255);
+    EXPECT_NEAR(positions[2].y, 2.0f, 2.0f / 255);
+    EXPECT_NEAR(positions[2].z, 1.0f, 1.0f / 255);
 }
 
 // One bone moved along x by its position keys; every vertex follows it.
@@ -228,8 +231,10 @@ TEST_F(AnimatedFrames, FramesPerAnimationNumberedFromZeroWithSharedBox) {
         HostAnimation* animation = &Host()->animations.items[a];
         for (int i = 0; i < AnimationFrameCount(animation); ++i, ++f) {
             EvaluatePose(&pose_, Host(), animation, AnimationSampleTime(AnimationSampleStep(animation), i));
+            const std::vector<Md2Position> positions = DecodedFrame(model->frames[f]);
+            ASSERT_EQ(positions.size(), 3u);
             for (int v = 0; v < 3; ++v) {
-                const Md2Position& decoded = model->frames[f].positions[v];
+                const Md2Position& decoded = positions[static_cast<std::size_t>(v)];
                 const Vector3& posed = pose_.posedVertices.items[v].position;
                 EXPECT_NEAR(decoded.x, posed.x, step[0] + 1e-5f) << names[f] << " vertex " << v;
                 EXPECT_NEAR(decoded.y, posed.y, step[1] + 1e-5f) << names[f] << " vertex " << v;
@@ -238,8 +243,8 @@ TEST_F(AnimatedFrames, FramesPerAnimationNumberedFromZeroWithSharedBox) {
         }
     }
     // run2 has the bone at x = 2, walk1 at y = 1.
-    EXPECT_NEAR(model->frames[2].positions[1].x, 3.0f, step[0] + 1e-5f);
-    EXPECT_NEAR(model->frames[4].positions[2].y, 2.0f, step[1] + 1e-5f);
+    EXPECT_NEAR(DecodedFrame(model->frames[2])[1].x, 3.0f, step[0] + 1e-5f);
+    EXPECT_NEAR(DecodedFrame(model->frames[4])[2].y, 2.0f, step[1] + 1e-5f);
 }
 
 TEST_F(AnimatedFrames, PosedNormalsAreEncoded) {

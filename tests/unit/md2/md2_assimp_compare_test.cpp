@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "support/decoded_frame.h"
 #include "support/md2_builder.h"
 #include "plugin/plugin_state.h"
 #include "support/obj_reader.h"
@@ -39,6 +40,7 @@ TEST_P(Md2AssimpCompare, FrameZeroMatchesTheIndependentReader) {
     ASSERT_EQ(static_cast<std::size_t>(md2->triangleCount), mesh.faces.size());
 
     const Md2Frame& frame = md2->frames[0];
+    const std::vector<Md2Position> positions = DecodedFrame(frame);
     int corners = 0;
     for (int n = 0; n < md2->triangleCount; ++n) {
         const Md2Triangle& triangle = md2->triangles[n];
@@ -53,9 +55,10 @@ TEST_P(Md2AssimpCompare, FrameZeroMatchesTheIndependentReader) {
             ASSERT_TRUE(theirs.texCoord >= 0 && static_cast<std::size_t>(theirs.texCoord) < mesh.texCoords.size());
 
             const auto& p = mesh.positions[static_cast<std::size_t>(theirs.position)];
-            EXPECT_EQ(frame.positions[vertex].x, p[0]) << "triangle " << n << " corner " << k;
-            EXPECT_EQ(frame.positions[vertex].y, -p[2]) << "triangle " << n << " corner " << k;
-            EXPECT_EQ(frame.positions[vertex].z, p[1]) << "triangle " << n << " corner " << k;
+            const Md2Position& ours = positions[static_cast<std::size_t>(vertex)];
+            EXPECT_EQ(ours.x, p[0]) << "triangle " << n << " corner " << k;
+            EXPECT_EQ(ours.y, -p[2]) << "triangle " << n << " corner " << k;
+            EXPECT_EQ(ours.z, p[1]) << "triangle " << n << " corner " << k;
 
             const auto& uv = mesh.texCoords[static_cast<std::size_t>(theirs.texCoord)];
             EXPECT_NEAR(md2->texCoords[st].u, uv[0], 1e-7) << "triangle " << n << " corner " << k;

@@ -10,6 +10,7 @@
 #include "plugin/plugin_state.h"
 #include "support/md2_builder.h"
 #include "unit/md2/md2_test_support.h"
+#include "support/decoded_frame.h"
 #include "support/md2_decode.h"
 
 namespace {
@@ -18,11 +19,13 @@ float Decoded(std::uint8_t byte, float scale, float translate) { return DecodeMd
 
 void ExpectFrameMatches(const Md2Frame& frame, const Md2BuilderFrame& source, int vertexCount) {
     ASSERT_EQ(frame.vertexCount, vertexCount);
+    const std::vector<Md2Position> positions = DecodedFrame(frame);
     for (int i = 0; i < vertexCount; ++i) {
         const auto& bytes = source.vertices[static_cast<std::size_t>(i)];
-        EXPECT_EQ(frame.positions[i].x, Decoded(bytes[0], source.scale[0], source.translate[0])) << i;
-        EXPECT_EQ(frame.positions[i].y, Decoded(bytes[1], source.scale[1], source.translate[1])) << i;
-        EXPECT_EQ(frame.positions[i].z, Decoded(bytes[2], source.scale[2], source.translate[2])) << i;
+        const Md2Position& position = positions[static_cast<std::size_t>(i)];
+        EXPECT_EQ(position.x, Decoded(bytes[0], source.scale[0], source.translate[0])) << i;
+        EXPECT_EQ(position.y, Decoded(bytes[1], source.scale[1], source.translate[1])) << i;
+        EXPECT_EQ(position.z, Decoded(bytes[2], source.scale[2], source.translate[2])) << i;
     }
 }
 
@@ -165,7 +168,7 @@ TEST_F(Md2Parse, FramesWithoutVerticesRead) {
     ASSERT_EQ(CurrentMd2Model()->frameCount, 3);
     for (int f = 0; f < 3; ++f) {
         EXPECT_EQ(CurrentMd2Model()->frames[f].vertexCount, 0);
-        EXPECT_EQ(CurrentMd2Model()->frames[f].positions, nullptr);
+        EXPECT_EQ(CurrentMd2Model()->frames[f].vertices, nullptr);
     }
     EXPECT_STREQ(CurrentMd2Model()->frames[2].name, "pose2");
 }

@@ -58,6 +58,7 @@ inline void ExpectModelEmpty() {
     EXPECT_EQ(model->texCoords, nullptr);
     EXPECT_EQ(model->triangleCount, 0);
     EXPECT_EQ(model->triangles, nullptr);
+    EXPECT_EQ(model->bytes, nullptr);
     EXPECT_EQ(model->sourcePath[0], 0);
     EXPECT_EQ(model->selectedFrame, 0);
 }

@@ -78,7 +78,7 @@ TEST(Md2Preview, OneTriangleFillsItsPixels) {
     const Md2Position corners[3] = {{0, 0, 0}, {0, 0, 200}, {0, 200, 0}};
     PreviewGeometry geometry;
     geometry.vertexCount = 3;
-    geometry.frames.push_back({"run1", corners, {0, 0, 0}});
+    geometry.frames.push_back({"run1", {corners[0], corners[1], corners[2]}, {0, 0, 0}});
     const PreviewLayout layout{200, 214, 0};
     const PreviewCamera camera = FitPreviewCamera(geometry, layout);
     float px[3];
