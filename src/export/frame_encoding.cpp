@@ -16,6 +16,7 @@
 #include "md2/md2_sections.h"
 #include "md2/normal_index.h"
 #include "util/float_convert.h"
+#include "util/large_buffer.h"
 #include "util/text.h"
 #include "util/work_slices.h"
 
@@ -233,8 +234,8 @@ int WriteFrameSections(ExportState* state, std::FILE* file, const FrameBox& box,
     const std::size_t fitting = kSectionBytes / frameSize > 0 ? kSectionBytes / frameSize : 1;
     const int perSection = fitting < static_cast<std::size_t>(count) ? static_cast<int>(fitting) : count;
     FrameAt* frames = ListFrames(state->scene, count);
-    std::uint8_t* section =
-        frames != nullptr ? new (std::nothrow) std::uint8_t[frameSize * static_cast<std::size_t>(perSection)] : nullptr;
+    const std::size_t sectionBytes = frameSize * static_cast<std::size_t>(perSection);
+    std::uint8_t* section = frames != nullptr ? NewLargeBuffer(sectionBytes) : nullptr;
     if (section == nullptr) {
         delete[] frames;
         return -1;
@@ -249,7 +250,7 @@ int WriteFrameSections(ExportState* state, std::FILE* file, const FrameBox& box,
                       static_cast<std::size_t>(size);
         run->framesWritten += written ? size : 0;
     }
-    delete[] section;
+    DeleteLargeBuffer(section, sectionBytes);
     delete[] frames;
     return written ? 1 : 0;
 }

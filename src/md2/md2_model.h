@@ -49,7 +49,7 @@ struct Md2Model {
     Md2TexCoord* texCoords;
     int triangleCount;
     Md2Triangle* triangles;
-    std::uint8_t* bytes;                  // owned (md2/md2_bytes.h): the file, or its frames, that the frames point into
+    std::uint8_t* bytes;                  // owned (util/large_buffer.h): the file, or its frames, that the frames point into
     std::uint32_t byteCount;              // the length of `bytes`
     char16_t sourcePath[kTextPairUnits];  // the file being read
     int selectedFrame;                    // the frame to build, 0 by default

@@ -3,7 +3,7 @@
 #include <new>
 #include <type_traits>
 
-#include "md2/md2_bytes.h"
+#include "util/large_buffer.h"
 #include "md2/md2_format.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
@@ -192,7 +192,7 @@ const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header
     }
     const std::size_t sectionBytes = static_cast<std::size_t>(FrameBytes(header) *
                                                               static_cast<std::uint32_t>(header.num_frames));
-    model->bytes = NewMd2Bytes(sectionBytes);
+    model->bytes = NewLargeBuffer(sectionBytes);
     if (model->bytes == nullptr) {
         return nullptr;
     }
@@ -255,7 +255,7 @@ int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText) {
 
 int ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model, TextPair* errorText) {
     if (model == nullptr) {
-        DeleteMd2Bytes(bytes, length);
+        DeleteLargeBuffer(bytes, length);
         return 0;
     }
     if (bytes == nullptr) {

@@ -16,7 +16,7 @@
 int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText);
 
 // ParseMd2 over `length` bytes from `bytes`, which the model takes over
-// (they must come from NewMd2Bytes(length)) whatever the answer: its frames point into
+// (they must come from NewLargeBuffer(length)) whatever the answer: its frames point into
 // them, and nothing is copied. Released with the model, or at once after a
 // failure.
 int ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model, TextPair* errorText);

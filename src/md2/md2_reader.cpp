@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host_api/host_requests.h"
-#include "md2/md2_bytes.h"
+#include "util/large_buffer.h"
 #include "md2/md2_parse.h"
 #include "platform/platform.h"
 #include "util/text.h"
@@ -38,12 +38,12 @@ bool ReadWholeFile(std::FILE* file, FileBytes* out) {
         return false;
     }
     const std::uint32_t length = static_cast<std::uint32_t>(end);
-    std::uint8_t* bytes = NewMd2Bytes(length);
+    std::uint8_t* bytes = NewLargeBuffer(length);
     if (bytes == nullptr) {
         return false;
     }
     if (std::fread(bytes, 1, length, file) != length || std::fgetc(file) != EOF) {
-        DeleteMd2Bytes(bytes, length);
+        DeleteLargeBuffer(bytes, length);
         return false;
     }
     *out = FileBytes{bytes, length};

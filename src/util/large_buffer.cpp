@@ -1,4 +1,4 @@
-#include "md2/md2_bytes.h"
+#include "util/large_buffer.h"
 
 #include <new>
 
@@ -12,7 +12,7 @@ bool UsesLargePages(std::size_t length) { return length >= kPlatformLargePageByt
 
 }  // namespace
 
-std::uint8_t* NewMd2Bytes(std::size_t length) {
+std::uint8_t* NewLargeBuffer(std::size_t length) {
     if (!UsesLargePages(length)) {
         return new (std::nothrow) std::uint8_t[length];
     }
@@ -24,7 +24,7 @@ std::uint8_t* NewMd2Bytes(std::size_t length) {
     return bytes;
 }
 
-void DeleteMd2Bytes(std::uint8_t* bytes, std::size_t length) {
+void DeleteLargeBuffer(std::uint8_t* bytes, std::size_t length) {
     if (!UsesLargePages(length)) {
         delete[] bytes;
         return;
