@@ -43,15 +43,6 @@ bool WriteSkin(const std::string& path) {
     return std::fclose(file) == 0 && ok;
 }
 
-RefBoneSetup BoneAt(int parent, float localY, float globalY) {
-    RefBoneSetup bone;
-    bone.parent = parent;
-    bone.translation[1] = localY;
-    bone.local[7] = localY;
-    bone.global[7] = globalY;
-    return bone;
-}
-
 // A rotation of `angle` radians about the unit axis (x, y, z), as a key.
 HostRotationKey Turn(float time, float x, float y, float z, float angle) {
     const float s = std::sin(angle / 2);
@@ -74,9 +65,9 @@ RefScene* BuildDemoScene(const std::string& directory) {
         return nullptr;
     }
     RefScene* scene = RefSceneCreate();
-    const int root = RefAddBone(scene, BoneAt(-1, 0, 0));
-    const int middle = RefAddBone(scene, BoneAt(root, 1.5f, 1.5f));
-    const int top = RefAddBone(scene, BoneAt(middle, 1.5f, 3));
+    const int root = RefAddBone(scene, RefBoneAlongY(-1, 0, 0));
+    const int middle = RefAddBone(scene, RefBoneAlongY(root, 1.5f, 1.5f));
+    const int top = RefAddBone(scene, RefBoneAlongY(middle, 1.5f, 3));
 
     // Ring r at height r; corners counter-clockwise seen from above.
     const float corners[kSides][2] = {{-0.5f, 0.5f}, {0.5f, 0.5f}, {0.5f, -0.5f}, {-0.5f, -0.5f}};

@@ -8,16 +8,6 @@ namespace {
 
 constexpr float kTwoPi = 6.2831853f;
 
-// A bone translated from its parent, with its global rest translation.
-RefBoneSetup TranslatedBone(int parent, float y, float globalY) {
-    RefBoneSetup bone;
-    bone.parent = parent;
-    bone.translation[1] = y;
-    bone.local[7] = y;
-    bone.global[7] = globalY;
-    return bone;
-}
-
 }  // namespace
 
 RefScene* BuildLargeRig(const LargeRigSetup& setup) {
@@ -34,7 +24,7 @@ RefScene* BuildLargeRig(const LargeRigSetup& setup) {
     for (int b = 0; b < bones; ++b) {
         const float y = b == 0 ? 0 : boneLength;
         global += y;
-        RefBoneSetup bone = TranslatedBone(b - 1, y, global);
+        RefBoneSetup bone = RefBoneAlongY(b - 1, y, global);
         // A small twist about the chain's own axis: the rest transforms are
         // not mere translations, yet the chain stays straight along +y.
         const float half = 0.05f * static_cast<float>(b % 3);

@@ -583,6 +583,15 @@ int RefAddTexCoord(RefScene* scene, float u, float v) {
     return static_cast<int>(scene->data->texCoords.size()) - 1;
 }
 
+RefBoneSetup RefBoneAlongY(int parent, float localY, float globalY) {
+    RefBoneSetup bone;
+    bone.parent = parent;
+    bone.translation[1] = localY;
+    bone.local[7] = localY;
+    bone.global[7] = globalY;
+    return bone;
+}
+
 int RefAddBone(RefScene* scene, const RefBoneSetup& setup) {
     HostBone bone{};
     bone.parentIndex = setup.parent;

@@ -62,6 +62,9 @@ struct RefBoneSetup {
     float global[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 int RefAddBone(RefScene* scene, const RefBoneSetup& bone);
+// A bone translated by localY along y from its parent, its rest origin at
+// globalY on the y axis; no rotation or scale.
+RefBoneSetup RefBoneAlongY(int parent, float localY, float globalY);
 
 int RefAddAnimation(RefScene* scene, const std::string& name, float frameRate, float start, float end);
 void RefSetTrack(RefScene* scene, int animation, int bone, const std::vector<HostVectorKey>& positions,
