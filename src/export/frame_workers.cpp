@@ -43,10 +43,11 @@ bool RunSlice(const SliceRange& range, void* context) {
     return done;
 }
 
-// Per slice: its bounds, and whether every coordinate was a number.
+// Per slice, written by that slice alone: whether it ran, its bounds, and
+// whether every coordinate was a number.
 struct SliceBounds {
     HostScene* scene;
-    int slices;
+    bool ran[kMostWorkSlices];
     ModelBounds bounds[kMostWorkSlices];
     bool numbers[kMostWorkSlices];
 };
@@ -61,7 +62,7 @@ bool BoundSlice(PoseState* pose, const FrameAt* frames, const SliceRange& range,
         numbers = IncludePosedFrame(*pose, &bounds) && numbers;
     }
     parts.numbers[range.index] = numbers;
-    parts.slices = range.count;
+    parts.ran[range.index] = true;
     return true;
 }
 
@@ -115,8 +116,8 @@ bool SlicedAnimatedBounds(ExportState* state, ModelBounds* bounds) {
     parts.scene = state->scene;
     const bool done = frames != nullptr && RunFrameSlices(state, frames, count, BoundSlice, &parts);
     delete[] frames;
-    for (int s = 0; done && s < parts.slices; ++s) {
-        if (!parts.numbers[s]) {
+    for (int s = 0; done && s < kMostWorkSlices; ++s) {
+        if (parts.ran[s] && !parts.numbers[s]) {
             return false;
         }
     }
@@ -124,8 +125,10 @@ bool SlicedAnimatedBounds(ExportState* state, ModelBounds* bounds) {
         return false;
     }
     StartBounds(bounds);
-    for (int s = 0; s < parts.slices; ++s) {
-        JoinBounds(parts.bounds[s], bounds);
+    for (int s = 0; s < kMostWorkSlices; ++s) {
+        if (parts.ran[s]) {
+            JoinBounds(parts.bounds[s], bounds);
+        }
     }
     FinishBounds(bounds);
     return true;
