@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include <gtest/gtest.h>
+
 #include "host/host_platform.h"
 #include "host/host_session.h"
 
@@ -11,6 +13,11 @@ std::string TestPluginPath() { return DefaultPluginPath(); }
 
 std::string TestTempDir(const std::string& name) {
     std::filesystem::path dir = std::filesystem::temp_directory_path() / "corvane-tests" / name;
+    // Tests run side by side in separate processes: each test gets a folder
+    // of its own, so no test wipes another's files.
+    if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+        dir /= std::string(test->test_suite_name()) + "." + test->name();
+    }
     std::error_code ignored;
     std::filesystem::remove_all(dir, ignored);
     std::filesystem::create_directories(dir, ignored);

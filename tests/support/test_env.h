@@ -5,8 +5,8 @@
 
 // The plug-in built next to the test program (corvane_64.dlx).
 std::string TestPluginPath();
-// A fresh folder for one test's files, below the system's temporary folder
-// (UTF-8 path ending in a separator).
+// A fresh folder for one test's files, below the system's temporary folder,
+// named `name` and the running test (UTF-8 path ending in a separator).
 std::string TestTempDir(const std::string& name);
 // The folder for screenshots and other artifacts of a test run: $CORVANE_ARTIFACTS,
 // else "artifacts" beside the test program (an import changes the current folder).
