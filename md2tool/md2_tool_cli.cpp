@@ -3,6 +3,7 @@
 #include "md2tool/glcmd_rewrite.h"
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/tool_files.h"
 #ifdef CORVANE_MD2_PREVIEW
 #include "md2tool/preview_command.h"
 #endif

@@ -2,8 +2,8 @@
 // appears whole or not at all.
 #include <stb_image_write.h>
 
-#include "md2tool/glcmd_rewrite.h"
 #include "md2tool/rgba_image.h"
+#include "md2tool/tool_files.h"
 
 namespace {
 
@@ -23,5 +23,5 @@ bool WritePng(const std::string& path, const RgbaImage& image, std::string* erro
         *error = "the PNG could not be encoded";
         return false;
     }
-    return WriteFileReplacing(path, png, error);
+    return WriteFileReplacing(path, png, {}, error);
 }

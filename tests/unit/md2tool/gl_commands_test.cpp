@@ -11,6 +11,7 @@
 
 #include "md2tool/gl_commands.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/tool_files.h"
 #include "md2tool/tool_model.h"
 #include "support/decoded_frame.h"
 #include "support/test_env.h"
