@@ -1,4 +1,7 @@
 // The check a rewritten file passes before it may replace the user's file.
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
 #include <set>
 
@@ -59,8 +62,27 @@ bool SectionsKept(const Md2FileView& before, const Md2FileView& after, std::stri
     return true;
 }
 
+// A triangle's corners (vertex, s bits, t bits), turned so that the least
+// corner comes first: the same triangle drawn from any of its corners.
+using CornerKey = std::array<std::int64_t, 3>;
+using TriangleKey = std::array<CornerKey, 3>;
+
+TriangleKey KeyOf(const CornerKey (&corners)[3]) {
+    int first = 0;
+    for (int k = 1; k < 3; ++k) {
+        first = corners[k] < corners[first] ? k : first;
+    }
+    return {corners[first], corners[(first + 1) % 3], corners[(first + 2) % 3]};
+}
+
+// The list draws every triangle of the file once, with its winding and
+// texture coordinates.
 bool ListDrawsEveryTriangle(const Md2FileView& view, std::string* error) {
     const Md2Header& h = view.header;
+    if (h.skinwidth <= 0 || h.skinheight <= 0 || !TriangleIndicesInRange(view)) {
+        *error = "the skin size or a triangle's indices are out of range";
+        return false;
+    }
     std::vector<std::int32_t> words(static_cast<std::size_t>(h.num_glcmds));
     for (std::size_t i = 0; i < words.size(); ++i) {
         words[i] = GlCommandWordAt(view, static_cast<int>(i));
@@ -69,9 +91,31 @@ bool ListDrawsEveryTriangle(const Md2FileView& view, std::string* error) {
     if (!DecodeGlCommandList(words.data(), words.size(), h.num_xyz, &drawn, error)) {
         return false;
     }
-    if (drawn.size() != static_cast<std::size_t>(h.num_tris)) {
-        *error = "the GL command list draws " + std::to_string(drawn.size()) + " of " + std::to_string(h.num_tris) +
-                 " triangles";
+    std::vector<TriangleKey> listed;
+    for (const GlDrawnTriangle& triangle : drawn) {
+        CornerKey corners[3];
+        for (int k = 0; k < 3; ++k) {
+            const GlDrawnCorner& c = triangle.corners[k];
+            corners[k] = {c.vertex, std::bit_cast<std::int32_t>(c.s), std::bit_cast<std::int32_t>(c.t)};
+        }
+        listed.push_back(KeyOf(corners));
+    }
+    std::vector<TriangleKey> expected;
+    for (int i = 0; i < h.num_tris; ++i) {
+        const Md2TriangleRecord t = TriangleAt(view, i);
+        CornerKey corners[3];
+        for (int k = 0; k < 3; ++k) {
+            const Md2TexCoordRecord st = TexCoordAt(view, t.index_st[k]);
+            corners[k] = {t.index_xyz[k],
+                          std::bit_cast<std::int32_t>(GlTexCoord(st.s, static_cast<float>(h.skinwidth))),
+                          std::bit_cast<std::int32_t>(GlTexCoord(st.t, static_cast<float>(h.skinheight)))};
+        }
+        expected.push_back(KeyOf(corners));
+    }
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    if (listed != expected) {
+        *error = "the GL command list does not draw the file's " + std::to_string(h.num_tris) + " triangles";
         return false;
     }
     return true;
