@@ -51,14 +51,6 @@ bool AddGlCommands(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t
         return false;
     }
     const Md2Header& h = view.header;
-    const bool inFile[] = {SkinsInFile(view), TexCoordsInFile(view), TrianglesInFile(view), FramesInFile(view)};
-    for (int s = 0; s < kMd2GlSection; ++s) {
-        if (!inFile[s]) {
-            *error = std::string("the ") + SectionName(s) + " lie outside the file's " + std::to_string(view.length) +
-                     " bytes";
-            return false;
-        }
-    }
     Md2Model model;
     if (!LoadModelForTool(in.data(), in.size(), &model, error)) {
         return false;
