@@ -1,5 +1,7 @@
 #include "md2tool/tool_files.h"
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -54,6 +56,22 @@ bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::
     return true;
 }
 
+// True when the file holds exactly `bytes`, compared a piece at a time.
+bool ReadsBackAs(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> piece(1 << 20);
+    std::size_t at = 0;
+    while (in && at < bytes.size()) {
+        in.read(piece.data(), static_cast<std::streamsize>(std::min(piece.size(), bytes.size() - at)));
+        const std::size_t got = static_cast<std::size_t>(in.gcount());
+        if (got == 0 || std::memcmp(piece.data(), bytes.data() + at, got) != 0) {
+            return false;
+        }
+        at += got;
+    }
+    return at == bytes.size() && in.peek() == std::char_traits<char>::eof();
+}
+
 bool WriteWhole(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
@@ -85,7 +103,8 @@ bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
     std::vector<std::uint8_t> readBack;
     if (!WriteWhole(temporary, bytes)) {
         why = "cannot write " + temporaryName + " beside it";
-    } else if (!ReadWhole(temporary, temporaryName, &readBack, &why) || readBack != bytes) {
+    } else if (check ? !ReadWhole(temporary, temporaryName, &readBack, &why) || readBack != bytes
+                     : !ReadsBackAs(temporary, bytes)) {
         why = "the written bytes do not read back";
     } else if (check && !check(readBack, &why)) {
         why = "the written file fails its check: " + why;

@@ -21,7 +21,8 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, st
 using ReadBackCheck = std::function<bool(const std::vector<std::uint8_t>&, std::string*)>;
 
 // Writes the bytes to a temporary file beside `path` (beside the file a
-// symbolic link names), reads them back, runs `check` on them when given,
+// symbolic link names), reads them back (a piece at a time without `check`,
+// whole for it), runs `check` on them when given,
 // and only then renames the temporary file over the target. On any failure
 // the target is untouched, the temporary file is removed and `error` is one
 // line naming the target and the reason.

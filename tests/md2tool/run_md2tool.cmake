@@ -55,6 +55,35 @@ file(READ ${WORK}/crate-gl.md2 expected HEX)
 if(NOT renamed STREQUAL expected OR NOT copied STREQUAL expected)
   string(APPEND problems "glcmds on a Cyrillic and CJK name did not write crate-gl.md2's bytes\n")
 endif()
+# glTF: the crate with its skin as .glb, as .gltf with the buffer and PNG
+# beside it, and with three skins as variants; the Windows program writes
+# the native program's bytes.
+run(0 "4 frames as morph targets, 1 skins" gltf ${prefix}${WORK}/crate.md2 -o ${prefix}${WORK}/crate.glb)
+run(0 "4 frames as morph targets, 1 skins" gltf ${prefix}${WORK}/crate.md2 -o ${prefix}${WORK}/crate.gltf --fps 5)
+run(0 "3 skins" gltf ${prefix}${named} -o ${prefix}${WORK}/вариант.glb --skin ${prefix}${WORK}/crate.pcx
+    --skin ${prefix}${WORK}/crate.pcx --skin ${prefix}${WORK}/crate.pcx --frames 1-3 --scale 2)
+set(gltf_files crate.glb crate.gltf crate.bin crate_skin0.png вариант.glb)
+if(NATIVE_TOOL)
+  file(MAKE_DIRECTORY ${WORK}/native)
+  execute_process(COMMAND ${NATIVE_TOOL} gltf ${WORK}/crate.md2 -o ${WORK}/native/crate.glb)
+  execute_process(COMMAND ${NATIVE_TOOL} gltf ${WORK}/crate.md2 -o ${WORK}/native/crate.gltf --fps 5)
+  execute_process(COMMAND ${NATIVE_TOOL} gltf ${named} -o ${WORK}/native/вариант.glb --skin ${WORK}/crate.pcx
+                  --skin ${WORK}/crate.pcx --skin ${WORK}/crate.pcx --frames 1-3 --scale 2)
+  foreach(name IN LISTS gltf_files)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${name} ${WORK}/native/${name}
+                    RESULT_VARIABLE differ)
+    if(differ)
+      string(APPEND problems "gltf: ${name} differs from the native program's\n")
+    endif()
+  endforeach()
+endif()
+if(VALIDATOR)
+  execute_process(COMMAND node ${VALIDATOR} ${WORK}/crate.glb ${WORK}/crate.gltf ${WORK}/вариант.glb
+                  RESULT_VARIABLE invalid OUTPUT_VARIABLE report ERROR_VARIABLE report)
+  if(invalid)
+    string(APPEND problems "the glTF validator finds errors:\n${report}")
+  endif()
+endif()
 if(RUNNER)
   run(1 "OSMesa" preview ${prefix}${WORK}/crate-gl.md2 -o ${prefix}${WORK}/crate.png)
 else()
