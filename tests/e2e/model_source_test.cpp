@@ -104,9 +104,10 @@ class ModelSourceTest : public PluginExportTest {
 protected:
     static constexpr float kFps = 10;
 
-    bool Convert(const std::string& path, bool withAnimations = true) {
+    bool Convert(const std::string& path, bool withAnimations = true, float scale = 1) {
         AssimpSceneOptions options;
         options.fps = kFps;
+        options.scale = scale;
         options.textureFolder = directory_;
         std::string why;
         desc_ = SceneDesc{};
@@ -244,13 +245,15 @@ const std::vector<AnimationCase>& Cases() {
          1, 10, "anim_b"},
         // The rigid gem's nodes, for 0.25 s: 3 frames, the last at 0.2 s,
         // when the hand has stepped (the arm's keys carry over, the hand's
-        // are taken at the frame times).
+        // turn and uneven scale are taken at the frame times).
         {"anim",
          {{kArm, "rotation", "LINEAR", {0, 0.25f}, {Quaternion(2, 60), Quaternion(2, 150)}},
-          {kHand, "rotation", "STEP", {0, 0.15f}, {Quaternion(0, -45), Quaternion(1, 45)}}},
+          {kHand, "rotation", "STEP", {0, 0.15f}, {Quaternion(0, -45), Quaternion(1, 45)}},
+          {kHand, "scale", "LINEAR", {0, 0.25f}, {{1, 1, 1}, {1, 0.5, 1}}}},
          [](int node, double t) {
              return node == kArm    ? Move({-0.5, 0.25, 0.5}) * Turn(2, 60 + 360 * t)
-                    : node == kHand ? Move({0.3, 0.4, 0}) * (t < 0.15 ? Turn(0, -45) : Turn(1, 45))
+                    : node == kHand ? Move({0.3, 0.4, 0}) * (t < 0.15 ? Turn(0, -45) : Turn(1, 45)) *
+                                          Stretch({1, 1 - 2 * t, 1})
                                     : RestLocal(node);
          },
          0.25f, 3, "anim"},
@@ -299,8 +302,11 @@ std::vector<Point> Posed(const std::function<Matrix(int node)>& global) {
     return out;
 }
 
-std::vector<Point> Analytic(const AnimationCase& animation, double t) {
-    return Posed([&](int node) { return Global([&](int n) { return animation.local(n, t); }, node); });
+// At time t, the whole model scaled by `scale`.
+std::vector<Point> Analytic(const AnimationCase& animation, double t, double scale) {
+    return Posed([&](int node) {
+        return Stretch({scale, scale, scale}) * Global([&](int n) { return animation.local(n, t); }, node);
+    });
 }
 
 // Writes the glTF file and its buffer; answers the .gltf path.
@@ -410,23 +416,26 @@ std::string WriteRig(const std::string& directory) {
 }
 
 TEST_F(ModelSourceTest, EveryFrameOfAWrittenRigIsTheAnalyticPose) {
-    ASSERT_TRUE(Convert(WriteRig(directory_)));
-    const WrittenMd2 md2 = Written();
-    int first = 0;
-    for (const AnimationCase& animation : Cases()) {
-        Frames expected;
-        for (int i = 0; i < animation.frames; ++i) {
-            expected.push_back(Analytic(animation, static_cast<float>(i) * (1.0f / kFps)));  // as floats
+    for (const float scale : {1.0f, 2.5f}) {
+        SCOPED_TRACE(scale);
+        ASSERT_TRUE(Convert(WriteRig(directory_), true, scale));
+        const WrittenMd2 md2 = Written();
+        int first = 0;
+        for (const AnimationCase& animation : Cases()) {
+            Frames expected;
+            for (int i = 0; i < animation.frames; ++i) {
+                expected.push_back(Analytic(animation, static_cast<float>(i) * (1.0f / kFps), scale));  // as floats
+            }
+            const double worst = ExpectFrames(md2, first, expected, animation.frameName);
+            std::printf("%-12s largest error %.3f quantization steps\n", animation.frameName, worst);
+            first += animation.frames;
+            if (md2.NumFrames() >= first) {
+                EXPECT_EQ(md2.frames[static_cast<std::size_t>(first - 1)].name,
+                          animation.frameName + std::to_string(animation.frames - 1));
+            }
         }
-        const double worst = ExpectFrames(md2, first, expected, animation.frameName);
-        std::printf("%-12s largest error %.3f quantization steps\n", animation.frameName, worst);
-        first += animation.frames;
-        if (md2.NumFrames() >= first) {
-            EXPECT_EQ(md2.frames[static_cast<std::size_t>(first - 1)].name,
-                      animation.frameName + std::to_string(animation.frames - 1));
-        }
+        EXPECT_EQ(md2.NumFrames(), first);
     }
-    EXPECT_EQ(md2.NumFrames(), first);
 }
 
 // Without animations: rigid meshes where their nodes' rest transforms put

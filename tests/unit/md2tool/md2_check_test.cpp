@@ -79,6 +79,7 @@ const RuleCase kCases[] = {
      {"section"}, {}},
     {"triangles outside", {}, [](auto& b, auto&) { Header(b, kFieldOfsTris, -12); }, true, {"section"}, {}},
     {"vertex index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 2, 6); }, true, {"index"}, {}},
+    {"texture coordinate index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 8, 6); }, true, {"index"}, {}},
     {"malformed GL commands", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds, 999); }, true, {"glcmds"}, {}},
     // The first command's first vertex (after the run's count, s and t): the last one, then one past it.
     {"GL command naming the last vertex", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds + 12, 5); }, true, {}, {}},
@@ -88,7 +89,9 @@ const RuleCase kCases[] = {
      [](auto& b, auto&) { Header(b, kFieldOfsSkins, static_cast<std::int32_t>(b.size())); }, true, {"reader"}, {}},
     {"skin name without NUL", [](auto& m) { m.skins[0] = std::string(64, 'a'); }, {}, true, {}, {"skin-name"}},
     {"absolute skin name", [](auto& m) { m.skins[0] = "/models/test/skin.pcx"; }, {}, true, {}, {"skin-name"}},
+    {"skin name with a drive", [](auto& m) { m.skins[0] = "c:/models/skin.pcx"; }, {}, true, {}, {"skin-name"}},
     {"skin name with backslashes", [](auto& m) { m.skins[0] = "models\\skin.pcx"; }, {}, true, {}, {"skin-name"}},
+    {"texture coordinate on the skin's edge", [](auto& m) { m.texCoords[3] = {64, 64}; }, {}, true, {}, {}},
     {"texture coordinate outside", [](auto& m) { m.texCoords[3][0] = 65; }, {}, true, {}, {"texcoord-range"}},
     {"degenerate triangle", [](auto& m) { m.triangles.push_back({1, 1, 2, 1, 1, 2}); }, {}, true, {}, {"degenerate"}},
     {"degenerate at corners 1 and 2", [](auto& m) { m.triangles.push_back({1, 2, 2, 1, 2, 2}); }, {}, true, {},
