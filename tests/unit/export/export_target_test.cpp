@@ -226,12 +226,15 @@ TEST_F(ExportTargetFile, ASingleNamedTargetIsReplacedByANewFile) {
     const std::string path = directory_ + "model.md2";
     ASSERT_TRUE(WriteTestFile(path, "the old model"));
     const std::uint64_t old = FileIdentity(path);
-    HeldFile reader(path);
-    ASSERT_EQ(reader.Read(), "the old model");
-    ASSERT_TRUE(ExportText(path, "the new model"));
-    EXPECT_EQ(ReadFileBytes(path), "the new model");
-    EXPECT_NE(FileIdentity(path), old);
-    EXPECT_EQ(reader.Read(), "the old model");
+    {
+        HeldFile reader(path);
+        ASSERT_EQ(reader.Read(), "the old model");
+        ASSERT_TRUE(ExportText(path, "the new model"));
+        EXPECT_EQ(ReadFileBytes(path), "the new model");
+        EXPECT_NE(FileIdentity(path), old);
+        EXPECT_EQ(reader.Read(), "the old model");
+    }
+    // (On Windows the old file, deleted while held, is listed until its reader closes it.)
     EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"model.md2"});
 }
 
@@ -257,11 +260,13 @@ TEST_F(ExportTargetFile, ARefusedReplacementCopiesIntoTheTarget) {
     const std::string path = directory_ + "model.md2";
     ASSERT_TRUE(WriteTestFile(path, "the old model"));
     const std::uint64_t old = FileIdentity(path);
-    HeldFile reader(path, false);
-    ASSERT_EQ(reader.Read(), "the old model");
-    ASSERT_TRUE(ExportText(path, "the new model"));
-    EXPECT_EQ(reader.Read(), "the new model");
-    EXPECT_EQ(FileIdentity(path), old);
+    {
+        HeldFile reader(path, false);
+        ASSERT_EQ(reader.Read(), "the old model");
+        ASSERT_TRUE(ExportText(path, "the new model"));
+        EXPECT_EQ(reader.Read(), "the new model");
+        EXPECT_EQ(FileIdentity(path), old);
+    }
     EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"model.md2"});
 }
 
