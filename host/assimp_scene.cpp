@@ -738,11 +738,35 @@ SceneTrack BoneTrack(const Builder& b, const Bone& bone, const AnimationContext&
     return track;
 }
 
+// Names for unnamed animations: anim, anim_b, ..., anim_z, anim_aa, ... Each
+// ends in a letter, since frame names are split at their trailing digits
+// ("anim0" + "10" would read as "anim" + "010").
+std::string UnnamedAnimationName(std::size_t k) {
+    if (k == 0) {
+        return "anim";
+    }
+    std::string letters;
+    for (std::size_t n = k + 1; n > 0; n = (n - 1) / 26) {  // bijective base 26: a = 1
+        letters.insert(letters.begin(), static_cast<char>('a' + (n - 1) % 26));
+    }
+    return "anim_" + letters;
+}
+
 bool AddAnimations(const Builder& b, SceneDesc* desc, std::string* why) {
+    std::set<std::string> taken;  // unnamed ones must not meet a named one, before or after them
+    for (unsigned a = 0; a < b.scene->mNumAnimations; ++a) {
+        taken.insert(b.scene->mAnimations[a]->mName.C_Str());
+    }
+    std::size_t unnamed = 0;
     for (unsigned a = 0; a < b.scene->mNumAnimations; ++a) {
         const aiAnimation* source = b.scene->mAnimations[a];
         SceneAnimation animation;
-        animation.name = source->mName.length > 0 ? source->mName.C_Str() : "anim" + std::to_string(a);
+        animation.name = source->mName.C_Str();
+        if (animation.name.empty()) {
+            do {
+                animation.name = UnnamedAnimationName(unnamed++);
+            } while (!taken.insert(animation.name).second);
+        }
         AnimationContext context;
         context.index = static_cast<int>(a);
         context.ticksPerSecond = source->mTicksPerSecond > 0 ? source->mTicksPerSecond : kDefaultTicksPerSecond;

@@ -20,6 +20,14 @@ struct Checker {
 
 std::string Num(std::int64_t value) { return std::to_string(value); }
 
+// A count above an array size of the format's definition: the engine's loader
+// does not refuse it, but engines and tools that size their arrays by the
+// definition overflow them.
+std::string PastDefinition(int most) {
+    return "; the format's definition holds at most " + Num(most) +
+           ", and engines and tools overflow their arrays past it";
+}
+
 void CheckLimits(const Checker& c) {
     const Md2Header& h = c.view.header;
     if (h.version != kMd2Version) {
@@ -36,14 +44,20 @@ void CheckLimits(const Checker& c) {
     if (h.num_st <= 0) {
         c.Error("texcoord-count", Num(h.num_st) + " texture coordinates; the engine needs at least one");
     }
-    if (h.num_tris <= 0 || h.num_tris > kEngineMaxTriangles) {
-        c.Error("triangle-count", Num(h.num_tris) + " triangles; the engine takes 1 to 4096");
+    if (h.num_tris <= 0) {
+        c.Error("triangle-count", Num(h.num_tris) + " triangles; the engine needs at least one");
+    } else if (h.num_tris > kEngineMaxTriangles) {
+        c.Error("triangle-count", Num(h.num_tris) + " triangles" + PastDefinition(kEngineMaxTriangles));
     }
-    if (h.num_frames <= 0 || h.num_frames > kEngineMaxFrames) {
-        c.Error("frame-count", Num(h.num_frames) + " frames; the engine takes 1 to 512");
+    if (h.num_frames <= 0) {
+        c.Error("frame-count", Num(h.num_frames) + " frames; the engine needs at least one");
+    } else if (h.num_frames > kEngineMaxFrames) {
+        c.Error("frame-count", Num(h.num_frames) + " frames" + PastDefinition(kEngineMaxFrames));
     }
-    if (h.num_skins < 0 || h.num_skins > kEngineMaxSkins) {
-        c.Error("skin-count", Num(h.num_skins) + " skins; the engine takes 0 to 32");
+    if (h.num_skins < 0) {
+        c.Error("skin-count", Num(h.num_skins) + " skins is not a count");
+    } else if (h.num_skins > kEngineMaxSkins) {
+        c.Error("skin-count", Num(h.num_skins) + " skins" + PastDefinition(kEngineMaxSkins));
     }
     if (h.ofs_end < 0 || static_cast<std::uint32_t>(h.ofs_end) > c.view.length) {
         c.Error("end-offset", "end offset " + Num(h.ofs_end) + " lies past the file's " + Num(c.view.length) + " bytes");

@@ -1,5 +1,6 @@
-// What a Quake 2 style engine would refuse in an MD2 file (errors) and what
-// is likely wrong with it (warnings), read from the raw bytes.
+// What a Quake 2 style engine would refuse in an MD2 file, or what overflows
+// the arrays of engines and tools (errors), and what is likely wrong with it
+// (warnings), read from the raw bytes.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +20,10 @@ struct Md2CheckResult {
     std::vector<Md2Finding> findings;
 };
 
-// The engine's limits.
+// The limits: the engine's loader refuses a skin taller than 480 and more than
+// 2048 vertices; the counts of triangles, frames and skins are array sizes of
+// the format's definition, which the loader does not check but engines and
+// tools overflow.
 inline constexpr int kEngineMaxSkinHeight = 480;
 inline constexpr int kEngineMaxVertices = 2048;
 inline constexpr int kEngineMaxTriangles = 4096;

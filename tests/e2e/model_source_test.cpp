@@ -104,9 +104,10 @@ class ModelSourceTest : public PluginExportTest {
 protected:
     static constexpr float kFps = 10;
 
-    bool Convert(const std::string& path, bool withAnimations = true) {
+    bool Convert(const std::string& path, bool withAnimations = true, float scale = 1) {
         AssimpSceneOptions options;
         options.fps = kFps;
+        options.scale = scale;
         options.textureFolder = directory_;
         std::string why;
         desc_ = SceneDesc{};
@@ -159,11 +160,17 @@ std::vector<double> Quaternion(int axis, double degrees) {
 }
 
 // The nodes: top (translated and turned a quarter about y) holding the joints
-// j0 -> j1 -> prop (a rigid triangle) and the skinned body. j0's inverse bind
-// matrix is the identity, j1's the inverse of T(0, 1.25, 0) R_x(30°): both
-// differ from the rest nodes.
-enum Node { kTop, kJ0, kJ1, kBody, kProp };
+// j0 -> j1 -> prop (a rigid triangle), the skinned body, and arm -> hand ->
+// gem (a rigid triangle with texture coordinates, under nodes that are no
+// joints, each translated and turned). j0's inverse bind matrix is the
+// identity, j1's the inverse of T(0, 1.25, 0) R_x(30°): both differ from the
+// rest nodes.
+enum Node { kTop, kJ0, kJ1, kBody, kProp, kArm, kHand };
+const int kParent[] = {-1, kTop, kJ0, kTop, kJ1, kTop, kArm};
 const Matrix kTopRest = Move({0.5, 0, -0.25}) * Turn(1, 90);
+const Matrix kArmRest = Move({-0.5, 0.25, 0.5}) * Turn(2, 60);
+const Matrix kHandRest = Move({0.3, 0.4, 0}) * Turn(0, -45);
+const Matrix kJ1Bind = Move({0, 1.25, 0}) * Turn(0, 30);
 const Matrix kJ1InverseBind = Turn(0, -30) * Move({0, -1.25, 0});
 
 struct Channel {
@@ -174,19 +181,27 @@ struct Channel {
     std::vector<std::vector<double>> values;
 };
 
-// One animation: its channels in the file, and the nodes' local transforms
-// at time t worked out by hand (nullptr: the rest transform).
+// One animation: its channels in the file, the nodes' local transforms at
+// time t worked out by hand, and its frames in the MD2 file: how many (at
+// i / 10 s, in single precision) and the name they are numbered after.
 struct AnimationCase {
     const char* name;
     std::vector<Channel> channels;
     std::function<Matrix(int node, double t)> local;
     float end;
+    int frames;
+    const char* frameName;
 };
 
 double Clamp01(double f) { return std::min(1.0, std::max(0.0, f)); }
 
 Matrix RestLocal(int node) {
-    return node == kTop ? kTopRest : node == kJ1 ? Move({0, 1, 0}) : node == kProp ? Move({0, 0.5, 0}) : Matrix();
+    return node == kTop    ? kTopRest
+           : node == kJ1   ? Move({0, 1, 0})
+           : node == kProp ? Move({0, 0.5, 0})
+           : node == kArm  ? kArmRest
+           : node == kHand ? kHandRest
+                           : Matrix();
 }
 
 const std::vector<AnimationCase>& Cases() {
@@ -194,7 +209,7 @@ const std::vector<AnimationCase>& Cases() {
         {"turn_linear",
          {{kJ0, "rotation", "LINEAR", {0, 1}, {Quaternion(2, 0), Quaternion(2, 90)}}},
          [](int node, double t) { return node == kJ0 ? Turn(2, 90 * Clamp01(t)) : RestLocal(node); },
-         1},
+         1, 10, "turn_linear"},
         // Different key times per channel.
         {"move_linear",
          {{kJ0, "translation", "LINEAR", {0, 1}, {{0, 0, 0}, {1, 0, 0}}},
@@ -203,22 +218,23 @@ const std::vector<AnimationCase>& Cases() {
              const double angle = t <= 0.4 ? 90 * t / 0.4 : 90 * (1 - (t - 0.4) / 0.6);
              return node == kJ0 ? Move({t, 0, 0}) * Turn(0, angle) : RestLocal(node);
          },
-         1},
+         1, 10, "move_linear"},
         {"grow_linear",
          {{kJ0, "scale", "LINEAR", {0, 1}, {{1, 1, 1}, {1, 2, 1}}}},
          [](int node, double t) { return node == kJ0 ? Stretch({1, 1 + t, 1}) : RestLocal(node); },
-         1},
+         1, 10, "grow_linear"},
         {"turn_step",
          {{kJ0, "rotation", "STEP", {0, 0.3f, 0.7f}, {Quaternion(2, 0), Quaternion(2, 90), Quaternion(2, 180)}}},
          [](int node, double t) {
              return node == kJ0 ? Turn(2, t < 0.3f ? 0 : t < 0.7f ? 90 : 180) : RestLocal(node);
          },
-         0.7f},
+         0.7f, 7, "turn_step"},
         {"move_step",
          {{kJ1, "translation", "STEP", {0, 0.6f}, {{0, 1, 0}, {0, 1.5, 0}}}},
          [](int node, double t) { return node == kJ1 ? Move({0, t < 0.6f ? 1 : 1.5, 0}) : RestLocal(node); },
-         0.6f},
-        // An uneven scale on a turning joint with a child (unnamed: "anim5").
+         0.6f, 6, "move_step"},
+        // An uneven scale on a turning joint with a child. Unnamed: called
+        // "anim_b", as a later animation is named "anim".
         {"",
          {{kJ1, "rotation", "LINEAR", {0, 1}, {Quaternion(1, 0), Quaternion(1, 90)}},
           {kJ1, "scale", "LINEAR", {0, 1}, {{1, 1, 1}, {0.5, 1, 1}}}},
@@ -226,7 +242,28 @@ const std::vector<AnimationCase>& Cases() {
              return node == kJ1 ? Move({0, 1, 0}) * Turn(1, 90 * Clamp01(t)) * Stretch({1 - 0.5 * t, 1, 1})
                                 : RestLocal(node);
          },
-         1},
+         1, 10, "anim_b"},
+        // The rigid gem's nodes, for 0.25 s: 3 frames, the last at 0.2 s,
+        // when the hand has stepped (the arm's keys carry over, the hand's
+        // turn and uneven scale are taken at the frame times).
+        {"anim",
+         {{kArm, "rotation", "LINEAR", {0, 0.25f}, {Quaternion(2, 60), Quaternion(2, 150)}},
+          {kHand, "rotation", "STEP", {0, 0.15f}, {Quaternion(0, -45), Quaternion(1, 45)}},
+          {kHand, "scale", "LINEAR", {0, 0.25f}, {{1, 1, 1}, {1, 0.5, 1}}}},
+         [](int node, double t) {
+             return node == kArm    ? Move({-0.5, 0.25, 0.5}) * Turn(2, 60 + 360 * t)
+                    : node == kHand ? Move({0.3, 0.4, 0}) * (t < 0.15 ? Turn(0, -45) : Turn(1, 45)) *
+                                          Stretch({1, 1 - 2 * t, 1})
+                                    : RestLocal(node);
+         },
+         0.25f, 3, "anim"},
+        // Unnamed, after "anim" and "anim_b": "anim_c".
+        {"",
+         {{kHand, "translation", "LINEAR", {0, 0.5f}, {{0.3, 0.4, 0}, {0.3, 0.9, 0}}}},
+         [](int node, double t) {
+             return node == kHand ? Move({0.3, 0.4 + t, 0}) * Turn(0, -45) : RestLocal(node);
+         },
+         0.5f, 5, "anim_c"},
     };
     return cases;
 }
@@ -238,21 +275,38 @@ struct BodyVertex {
 const std::vector<BodyVertex> kBodyVertices = {{{-0.5, 0.25, 0}, 1, 0}, {{0.5, 0.25, 0}, 1, 0}, {{0, 0.5, 0.3}, 0.6, 0.4},
                                        {{-0.5, 1.25, 0}, 0, 1}, {{0.5, 1.25, 0}, 0, 1}, {{0, 1.5, 0.3}, 0, 1}};
 const std::vector<Point> kPropVertices = {{0, 0, 0}, {0.2, 0, 0}, {0, 0.2, 0.1}};
+const std::vector<Point> kGemVertices = {{0, 0, 0}, {0.3, 0, 0}, {0, 0.2, 0.1}};
+// u, v as glTF counts them: v from the image's top, as the MD2's t.
+const std::vector<std::array<float, 2>> kGemUvs = {{0.25f, 0.125f}, {0.75f, 0.25f}, {0.5f, 0.875f}};
+constexpr int kFirstGemVertex = 9;
 
-// Host vertices at time t: the prop (met first, under j1), then the body.
-std::vector<Point> Analytic(const AnimationCase& animation, double t) {
-    auto local = [&](int node) { return animation.local(node, t); };
-    const Matrix top = local(kTop), j0 = top * local(kJ0), j1 = j0 * local(kJ1), prop = j1 * local(kProp);
-    const Matrix skin1 = j1 * kJ1InverseBind;  // j0's inverse bind is the identity
+Matrix Global(const std::function<Matrix(int node)>& local, int node) {
+    return node < 0 ? Matrix() : Global(local, kParent[node]) * local(node);
+}
+
+// Host vertices for the nodes' global transforms: the prop (met first,
+// under j1), the body, then the gem.
+std::vector<Point> Posed(const std::function<Matrix(int node)>& global) {
+    const Matrix j0 = global(kJ0), skin1 = global(kJ1) * kJ1InverseBind;  // j0's inverse bind is the identity
     std::vector<Point> out;
     for (const Point& p : kPropVertices) {
-        out.push_back(Apply(prop, p));
+        out.push_back(Apply(global(kProp), p));
     }
     for (const BodyVertex& v : kBodyVertices) {
         const Point a = Apply(j0, v.position), b = Apply(skin1, v.position);
         out.push_back({v.j0 * a[0] + v.j1 * b[0], v.j0 * a[1] + v.j1 * b[1], v.j0 * a[2] + v.j1 * b[2]});
     }
+    for (const Point& p : kGemVertices) {
+        out.push_back(Apply(global(kHand), p));
+    }
     return out;
+}
+
+// At time t, the whole model scaled by `scale`.
+std::vector<Point> Analytic(const AnimationCase& animation, double t, double scale) {
+    return Posed([&](int node) {
+        return Stretch({scale, scale, scale}) * Global([&](int n) { return animation.local(n, t); }, node);
+    });
 }
 
 // Writes the glTF file and its buffer; answers the .gltf path.
@@ -272,7 +326,7 @@ std::string WriteRig(const std::string& directory) {
     auto floats = [&](const std::vector<float>& values, const char* type, std::size_t per) {
         return add(values.data(), values.size() * 4, 5126, values.size() / per, type);
     };
-    std::vector<float> body, weights, prop;
+    std::vector<float> body, weights, prop, gem, gemUvs;
     std::vector<std::uint16_t> joints;
     for (const BodyVertex& v : kBodyVertices) {
         body.insert(body.end(), {float(v.position[0]), float(v.position[1]), float(v.position[2])});
@@ -281,6 +335,10 @@ std::string WriteRig(const std::string& directory) {
     }
     for (const Point& p : kPropVertices) {
         prop.insert(prop.end(), {float(p[0]), float(p[1]), float(p[2])});
+    }
+    for (std::size_t v = 0; v < kGemVertices.size(); ++v) {
+        gem.insert(gem.end(), {float(kGemVertices[v][0]), float(kGemVertices[v][1]), float(kGemVertices[v][2])});
+        gemUvs.insert(gemUvs.end(), {kGemUvs[v][0], kGemUvs[v][1]});
     }
     const std::vector<std::uint16_t> bodyFaces = {0, 1, 2, 3, 4, 5, 1, 4, 2}, propFaces = {0, 1, 2};
     // Column-major: the identity, then kJ1InverseBind.
@@ -297,6 +355,8 @@ std::string WriteRig(const std::string& directory) {
     const auto propPositions = floats(prop, "VEC3", 3);
     const auto propIndices = add(propFaces.data(), propFaces.size() * 2, 5123, propFaces.size(), "SCALAR");
     const auto bindMatrices = floats(binds, "MAT4", 16);
+    const auto gemPositions = floats(gem, "VEC3", 3);
+    const auto gemCoords = floats(gemUvs, "VEC2", 2);
     nlohmann::json animations = nlohmann::json::array();
     for (const AnimationCase& animation : Cases()) {
         nlohmann::json samplers = nlohmann::json::array(), channels = nlohmann::json::array();
@@ -323,16 +383,22 @@ std::string WriteRig(const std::string& directory) {
     using Json = nlohmann::json;
     Json nodes = Json::array();
     nodes.push_back({{"name", "top"}, {"translation", {0.5, 0, -0.25}}, {"rotation", Quaternion(1, 90)},
-                     {"children", {kJ0, kBody}}});
+                     {"children", {kJ0, kBody, kArm}}});
     nodes.push_back({{"name", "j0"}, {"children", {kJ1}}});
     nodes.push_back({{"name", "j1"}, {"translation", {0, 1, 0}}, {"children", {kProp}}});
     nodes.push_back({{"name", "body"}, {"mesh", 0}, {"skin", 0}});
     nodes.push_back({{"name", "prop"}, {"mesh", 1}, {"translation", {0, 0.5, 0}}});
-    Json bodyAttributes = {{"POSITION", bodyPositions}, {"JOINTS_0", bodyJoints}, {"WEIGHTS_0", bodyWeights}};
-    Json propAttributes = {{"POSITION", propPositions}};
+    nodes.push_back({{"name", "arm"}, {"translation", {-0.5, 0.25, 0.5}}, {"rotation", Quaternion(2, 60)},
+                     {"children", {kHand}}});
+    nodes.push_back({{"name", "hand"}, {"mesh", 2}, {"translation", {0.3, 0.4, 0}}, {"rotation", Quaternion(0, -45)}});
     Json meshes = Json::array();
-    meshes.push_back({{"name", "body"}, {"primitives", Json::array({{{"attributes", bodyAttributes}, {"indices", bodyIndices}}})}});
-    meshes.push_back({{"name", "prop"}, {"primitives", Json::array({{{"attributes", propAttributes}, {"indices", propIndices}}})}});
+    auto mesh = [&](const char* name, const Json& attributes, std::size_t indices) {
+        const Json primitive = {{"attributes", attributes}, {"indices", indices}};
+        meshes.push_back({{"name", name}, {"primitives", Json::array({primitive})}});
+    };
+    mesh("body", {{"POSITION", bodyPositions}, {"JOINTS_0", bodyJoints}, {"WEIGHTS_0", bodyWeights}}, bodyIndices);
+    mesh("prop", {{"POSITION", propPositions}}, propIndices);
+    mesh("gem", {{"POSITION", gemPositions}, {"TEXCOORD_0", gemCoords}}, propIndices);
     Json gltf;
     gltf["asset"] = {{"version", "2.0"}};
     gltf["scene"] = 0;
@@ -350,19 +416,51 @@ std::string WriteRig(const std::string& directory) {
 }
 
 TEST_F(ModelSourceTest, EveryFrameOfAWrittenRigIsTheAnalyticPose) {
-    ASSERT_TRUE(Convert(WriteRig(directory_)));
-    const WrittenMd2 md2 = Written();
-    int first = 0;
-    for (const AnimationCase& animation : Cases()) {
-        Frames expected;
-        for (float t : SampleTimes(kFps, animation.end)) {
-            expected.push_back(Analytic(animation, t));
+    for (const float scale : {1.0f, 2.5f}) {
+        SCOPED_TRACE(scale);
+        ASSERT_TRUE(Convert(WriteRig(directory_), true, scale));
+        const WrittenMd2 md2 = Written();
+        int first = 0;
+        for (const AnimationCase& animation : Cases()) {
+            Frames expected;
+            for (int i = 0; i < animation.frames; ++i) {
+                expected.push_back(Analytic(animation, static_cast<float>(i) * (1.0f / kFps), scale));  // as floats
+            }
+            const double worst = ExpectFrames(md2, first, expected, animation.frameName);
+            std::printf("%-12s largest error %.3f quantization steps\n", animation.frameName, worst);
+            first += animation.frames;
+            if (md2.NumFrames() >= first) {
+                EXPECT_EQ(md2.frames[static_cast<std::size_t>(first - 1)].name,
+                          animation.frameName + std::to_string(animation.frames - 1));
+            }
         }
-        const double worst = ExpectFrames(md2, first, expected, *animation.name ? animation.name : "anim5");
-        std::printf("%-12s largest error %.3f quantization steps\n", *animation.name ? animation.name : "anim5", worst);
-        first += static_cast<int>(expected.size());
+        EXPECT_EQ(md2.NumFrames(), first);
     }
-    EXPECT_EQ(md2.NumFrames(), first);
+}
+
+// Without animations: rigid meshes where their nodes' rest transforms put
+// them, the skinned body in its bind pose (as stored); the gem's texture
+// coordinates as the file gives them.
+TEST_F(ModelSourceTest, TheWrittenRigAtRestIsItsRestPoseWithItsTextureCoordinates) {
+    ASSERT_TRUE(Convert(WriteRig(directory_), false));
+    const WrittenMd2 md2 = Written();
+    ExpectFrames(md2, 0, {Posed([](int node) {
+                     return node == kJ0 ? Matrix() : node == kJ1 ? kJ1Bind : Global(RestLocal, node);
+                 })},
+                 "rest");
+    int gemCorners = 0;
+    for (const auto& triangle : md2.triangles) {
+        for (int c = 0; c < 3; ++c) {
+            const int v = triangle[static_cast<std::size_t>(c)] - kFirstGemVertex;
+            if (v >= 0) {
+                const auto& st = md2.texCoords.at(static_cast<std::size_t>(triangle[static_cast<std::size_t>(c + 3)]));
+                EXPECT_EQ(st[0], kGemUvs[static_cast<std::size_t>(v)][0] * md2.SkinWidth()) << "gem vertex " << v;
+                EXPECT_EQ(st[1], kGemUvs[static_cast<std::size_t>(v)][1] * md2.SkinHeight()) << "gem vertex " << v;
+                ++gemCorners;
+            }
+        }
+    }
+    EXPECT_EQ(gemCorners, 3);
 }
 
 // --- Published models against the library's own scene ----------------------------

@@ -143,6 +143,15 @@ int PlatformReplaceFile(const char16_t* source, const char16_t* target) {
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return MoveFileExW(W(source), W(target), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
     }
+    // A program holding the target without sharing its deletion refuses the
+    // replacement. Asked first: Wine's ReplaceFileW leaves an empty file of
+    // its own ("rf*.tmp") beside the target when it is refused.
+    HANDLE held = CreateFileW(W(target), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    CloseHandle(held);
     // ReplaceFileW keeps the replaced file's attributes and security; the
     // attributes are also given to the new file first, for systems that do
     // not carry them over.

@@ -2,6 +2,7 @@
 // whole file was written, and no temporary file stays behind.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -27,6 +28,75 @@ std::u16string Wide(const std::string& ascii) { return std::u16string(ascii.begi
 
 bool Put(ExportTarget* target, const char* text) {
     return std::fwrite(text, 1, std::strlen(text), target->file) == std::strlen(text);
+}
+
+// A file held open for reading, as another program may hold it, sharing
+// every access (also deletion and renaming, on Windows) or all but those.
+class HeldFile {
+public:
+    explicit HeldFile(const std::string& path, bool shareDeletion = true) {
+#ifdef _WIN32
+        const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (shareDeletion ? FILE_SHARE_DELETE : 0);
+        handle_ = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+#else
+        (void)shareDeletion;
+        file_ = std::fopen(path.c_str(), "rb");
+#endif
+    }
+    ~HeldFile() {
+#ifdef _WIN32
+        if (handle_ != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle_);
+        }
+#else
+        if (file_ != nullptr) {
+            std::fclose(file_);
+        }
+#endif
+    }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    // The bytes it reads now, from its start; "(not open)" when it could not be opened.
+    std::string Read() {
+        char bytes[256];
+#ifdef _WIN32
+        DWORD length = 0;
+        if (handle_ == INVALID_HANDLE_VALUE || SetFilePointer(handle_, 0, nullptr, FILE_BEGIN) != 0 ||
+            !ReadFile(handle_, bytes, sizeof bytes, &length, nullptr)) {
+            return "(not open)";
+        }
+#else
+        if (file_ == nullptr || std::fseek(file_, 0, SEEK_SET) != 0) {
+            return "(not open)";
+        }
+        const std::size_t length = std::fread(bytes, 1, sizeof bytes, file_);
+#endif
+        return std::string(bytes, length);
+    }
+
+private:
+#ifdef _WIN32
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+#else
+    std::FILE* file_ = nullptr;
+#endif
+};
+
+// Which file a name leads to: its inode (under Wine the file index, which is the inode); 0 when unknown.
+std::uint64_t FileIdentity(const std::string& path) {
+#ifdef _WIN32
+    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+    }
+    return known ? (std::uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow) : 0;
+#else
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<std::uint64_t>(info.st_ino) : 0;
+#endif
 }
 
 class ExportTargetFile : public ::testing::Test {
@@ -150,6 +220,24 @@ TEST_F(ExportTargetFile, SymbolicLinkStaysAndTheFileItNamesIsReplaced) {
     }
 }
 
+// A target with one name is replaced by a rename: a new file takes the name,
+// and a reader of the old one goes on reading the old bytes.
+TEST_F(ExportTargetFile, ASingleNamedTargetIsReplacedByANewFile) {
+    const std::string path = directory_ + "model.md2";
+    ASSERT_TRUE(WriteTestFile(path, "the old model"));
+    const std::uint64_t old = FileIdentity(path);
+    {
+        HeldFile reader(path);
+        ASSERT_EQ(reader.Read(), "the old model");
+        ASSERT_TRUE(ExportText(path, "the new model"));
+        EXPECT_EQ(ReadFileBytes(path), "the new model");
+        EXPECT_NE(FileIdentity(path), old);
+        EXPECT_EQ(reader.Read(), "the old model");
+    }
+    // (On Windows the old file, deleted while held, is listed until its reader closes it.)
+    EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"model.md2"});
+}
+
 TEST_F(ExportTargetFile, OtherHardLinksSeeTheNewFile) {
     ASSERT_TRUE(WriteTestFile(directory_ + "one.md2", "the old model"));
     std::error_code error;
@@ -160,10 +248,27 @@ TEST_F(ExportTargetFile, OtherHardLinksSeeTheNewFile) {
     ASSERT_TRUE(ExportText(directory_ + "one.md2", "the new model"));
     // A replaced file would have left the other name with the old model.
     EXPECT_EQ(ReadFileBytes(directory_ + "two.md2"), "the new model");
+    EXPECT_EQ(FileIdentity(directory_ + "one.md2"), FileIdentity(directory_ + "two.md2"));
     EXPECT_EQ(FolderEntries(directory_), (std::vector<std::string>{"one.md2", "two.md2"}));
 }
 
 #ifdef _WIN32
+
+// A program holding the target open without sharing its deletion makes the
+// replacement fail: the file is copied into the target in place.
+TEST_F(ExportTargetFile, ARefusedReplacementCopiesIntoTheTarget) {
+    const std::string path = directory_ + "model.md2";
+    ASSERT_TRUE(WriteTestFile(path, "the old model"));
+    const std::uint64_t old = FileIdentity(path);
+    {
+        HeldFile reader(path, false);
+        ASSERT_EQ(reader.Read(), "the old model");
+        ASSERT_TRUE(ExportText(path, "the new model"));
+        EXPECT_EQ(reader.Read(), "the new model");
+        EXPECT_EQ(FileIdentity(path), old);
+    }
+    EXPECT_EQ(FolderEntries(directory_), std::vector<std::string>{"model.md2"});
+}
 
 TEST_F(ExportTargetFile, AttributesAndAccessOfTheReplacedFileStay) {
     const std::string path = directory_ + "hidden.md2";

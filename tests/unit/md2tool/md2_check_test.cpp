@@ -2,6 +2,7 @@
 // break alone, listed with it), against a clean file with no finding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -22,6 +23,7 @@ struct RuleCase {
     bool withGlCommands;
     std::set<std::string> errors;
     std::set<std::string> warnings;
+    const char* says = "";  // in the first error's message
 };
 
 std::vector<std::uint8_t> CaseFile(const RuleCase& c) {
@@ -46,20 +48,30 @@ void Header(std::vector<std::uint8_t>& bytes, std::size_t field, std::int32_t va
 const RuleCase kCases[] = {
     {"clean", {}, {}, true, {}, {}},
     {"version", {}, [](auto& b, auto&) { Header(b, kFieldVersion, 7); }, true, {"version"}, {}},
-    {"skin height", [](auto& m) { m.skinHeight = 512; }, {}, true, {"skin-height"}, {}},
+    // Each limit on both sides.
+    {"skin height 480", [](auto& m) { m.skinHeight = 480; }, {}, true, {}, {}},
+    {"skin height 481", [](auto& m) { m.skinHeight = 481; }, {}, true, {"skin-height"}, {}, "above the engine's 480"},
+    {"2048 vertices", [](auto& m) { m = MakeToolModel(2048, 2046, 1); }, {}, true, {}, {}},
+    {"4096 triangles", [](auto& m) { m = MakeToolModel(6, 4096, 1); }, {}, true, {}, {}},
+    {"512 frames", [](auto& m) { m = MakeToolModel(6, 4, 512); }, {}, true, {}, {}},
+    {"32 skins", [](auto& m) { m.skins.assign(32, "models/test/skin.pcx"); }, {}, true, {}, {}},
     {"skin width zero", {}, [](auto& b, auto&) { Header(b, kFieldSkinWidth, 0); }, true, {"skin-size"}, {}},
-    {"too many vertices", [](auto& m) { m = MakeToolModel(2049, 2047, 1); }, {}, true, {"vertex-count"}, {}},
+    {"too many vertices", [](auto& m) { m = MakeToolModel(2049, 2047, 1); }, {}, true, {"vertex-count"}, {},
+     "the engine takes 1 to 2048"},
     // Frames are stepped by 40 bytes then, so the second one's name is read from vertices.
     {"no vertices", {}, [](auto& b, auto&) { Header(b, kFieldNumXyz, 0); }, true, {"vertex-count", "index", "glcmds"},
      {"frame-name-number"}},
     {"no texture coordinates", {}, [](auto& b, auto&) { Header(b, kFieldNumSt, 0); }, true,
      {"texcoord-count", "index"}, {}},
     {"no triangles", {}, [](auto& b, auto&) { Header(b, kFieldNumTris, 0); }, true, {"triangle-count"},
-     {"unused-vertex"}},
-    {"too many triangles", [](auto& m) { m = MakeToolModel(6, 4097, 1); }, {}, true, {"triangle-count"}, {}},
+     {"unused-vertex"}, "the engine needs at least one"},
+    {"too many triangles", [](auto& m) { m = MakeToolModel(6, 4097, 1); }, {}, true, {"triangle-count"}, {},
+     "4097 triangles; the format's definition holds at most 4096, and engines and tools overflow their arrays"},
     {"no frames", {}, [](auto& b, auto&) { Header(b, kFieldNumFrames, 0); }, true, {"frame-count"}, {}},
-    {"too many frames", [](auto& m) { m = MakeToolModel(6, 4, 513); }, {}, true, {"frame-count"}, {}},
-    {"too many skins", [](auto& m) { m.skins.assign(33, "models/test/skin.pcx"); }, {}, true, {"skin-count"}, {}},
+    {"too many frames", [](auto& m) { m = MakeToolModel(6, 4, 513); }, {}, true, {"frame-count"}, {},
+     "513 frames; the format's definition holds at most 512"},
+    {"too many skins", [](auto& m) { m.skins.assign(33, "models/test/skin.pcx"); }, {}, true, {"skin-count"}, {},
+     "33 skins; the format's definition holds at most 32"},
     {"end past the file", {}, [](auto& b, auto&) { Header(b, kFieldOfsEnd, static_cast<std::int32_t>(b.size() + 4)); },
      true, {"end-offset"}, {}},
     {"frames outside", {},
@@ -67,14 +79,25 @@ const RuleCase kCases[] = {
      {"section"}, {}},
     {"triangles outside", {}, [](auto& b, auto&) { Header(b, kFieldOfsTris, -12); }, true, {"section"}, {}},
     {"vertex index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 2, 6); }, true, {"index"}, {}},
+    {"texture coordinate index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 8, 6); }, true, {"index"}, {}},
     {"malformed GL commands", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds, 999); }, true, {"glcmds"}, {}},
+    // The first command's first vertex (after the run's count, s and t): the last one, then one past it.
+    {"GL command naming the last vertex", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds + 12, 5); }, true, {}, {}},
+    {"GL command naming vertex num_xyz", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds + 12, 6); }, true,
+     {"glcmds"}, {}, "names vertex 6 of 6"},
     {"refused by the reader", [](auto& m) { m.skins.clear(); },
      [](auto& b, auto&) { Header(b, kFieldOfsSkins, static_cast<std::int32_t>(b.size())); }, true, {"reader"}, {}},
     {"skin name without NUL", [](auto& m) { m.skins[0] = std::string(64, 'a'); }, {}, true, {}, {"skin-name"}},
     {"absolute skin name", [](auto& m) { m.skins[0] = "/models/test/skin.pcx"; }, {}, true, {}, {"skin-name"}},
+    {"skin name with a drive", [](auto& m) { m.skins[0] = "c:/models/skin.pcx"; }, {}, true, {}, {"skin-name"}},
     {"skin name with backslashes", [](auto& m) { m.skins[0] = "models\\skin.pcx"; }, {}, true, {}, {"skin-name"}},
+    {"texture coordinate on the skin's edge", [](auto& m) { m.texCoords[3] = {64, 64}; }, {}, true, {}, {}},
     {"texture coordinate outside", [](auto& m) { m.texCoords[3][0] = 65; }, {}, true, {}, {"texcoord-range"}},
     {"degenerate triangle", [](auto& m) { m.triangles.push_back({1, 1, 2, 1, 1, 2}); }, {}, true, {}, {"degenerate"}},
+    {"degenerate at corners 1 and 2", [](auto& m) { m.triangles.push_back({1, 2, 2, 1, 2, 2}); }, {}, true, {},
+     {"degenerate"}},
+    {"degenerate at corners 0 and 2", [](auto& m) { m.triangles.push_back({2, 1, 2, 2, 1, 2}); }, {}, true, {},
+     {"degenerate"}},
     {"unused vertex",
      [](auto& m) {
          m.vertexCount = 7;
@@ -99,6 +122,11 @@ TEST(Md2Check, EachRuleIsReportedAloneWithItsSeverity) {
         }
         EXPECT_EQ(errors, c.errors) << FormatFindingsText("case", result);
         EXPECT_EQ(warnings, c.warnings) << FormatFindingsText("case", result);
+        const auto& found = result.findings;
+        const auto error = std::find_if(found.begin(), found.end(), [](const Md2Finding& f) { return f.error; });
+        if (error != found.end()) {
+            EXPECT_NE(error->message.find(c.says), std::string::npos) << error->message;
+        }
     }
 }
 
