@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <span>
 
 #include "md2tool/frame_choice.h"
 #include "md2tool/gltf_writer.h"
@@ -103,19 +104,20 @@ bool LoadSkins(const GltfArgs& args, const Md2FileView& view, std::vector<GltfSk
 // made are removed again when a later one fails.
 bool WriteGltfFiles(const GltfArgs& args, const GltfOptions& options, const GltfFiles& files, std::string* error) {
     const std::filesystem::path folder = ToolPath(args.output).parent_path();
-    std::vector<std::pair<std::string, const std::vector<std::uint8_t>*>> parts;
+    std::vector<std::pair<std::string, std::span<const std::uint8_t>>> parts;
     if (!options.binary) {
-        parts.emplace_back(Utf8(folder / ToolPath(options.bufferUri)), &files.buffer);
+        parts.emplace_back(Utf8(folder / ToolPath(options.bufferUri)),
+                           std::span<const std::uint8_t>(files.buffer.data.get(), files.buffer.size));
         for (std::size_t i = 0; i < files.images.size(); ++i) {
-            parts.emplace_back(Utf8(folder / ToolPath(options.imageUris[i])), &files.images[i]);
+            parts.emplace_back(Utf8(folder / ToolPath(options.imageUris[i])), files.images[i]);
         }
     }
-    parts.emplace_back(args.output, &files.main);
+    parts.emplace_back(args.output, std::span<const std::uint8_t>(files.main.data.get(), files.main.size));
     std::vector<std::string> made;
     for (const auto& [path, bytes] : parts) {
         std::error_code ignored;
         const bool existed = std::filesystem::exists(ToolPath(path), ignored);
-        if (!WriteFileReplacing(path, *bytes, {}, error)) {
+        if (!WriteFileReplacing(path, bytes, {}, error)) {
             for (const std::string& earlier : made) {
                 std::filesystem::remove(ToolPath(earlier), ignored);
             }
@@ -184,6 +186,6 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
         return kToolBadInput;
     }
     output->out += parsed.output + ": " + std::to_string(frames) + " frames as morph targets, " +
-                   std::to_string(skins.size()) + " skins, " + std::to_string(files.main.size()) + " bytes\n";
+                   std::to_string(skins.size()) + " skins, " + std::to_string(files.main.size) + " bytes\n";
     return kToolOk;
 }

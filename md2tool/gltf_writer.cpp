@@ -278,10 +278,18 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
         *error = "the glTF output would pass 2 GiB";
         return false;
     }
+    const auto make = [](GltfBytes* bytes, std::uint64_t size) {
+        bytes->size = static_cast<std::size_t>(size);
+        bytes->data = {NewLargeBuffer(bytes->size), LargeBufferRelease{bytes->size}};
+        return bytes->data != nullptr;
+    };
     std::uint8_t* bin = nullptr;
+    if (!make(&files->main, total) || (!options.binary && !make(&files->buffer, layout.bytes))) {
+        *error = "no memory for " + std::to_string(total + (options.binary ? 0 : layout.bytes)) + " bytes of output";
+        return false;
+    }
     if (options.binary) {
-        files->main.assign(static_cast<std::size_t>(total), 0);
-        std::uint8_t* out = files->main.data();
+        std::uint8_t* out = files->main.data.get();
         const std::uint32_t header[] = {0x46546C67u, 2u, static_cast<std::uint32_t>(total),
                                         static_cast<std::uint32_t>(jsonBytes), 0x4E4F534Au};
         std::memcpy(out, header, sizeof header);
@@ -291,10 +299,14 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
         std::memcpy(out + 20 + jsonBytes, binHeader, sizeof binHeader);
         bin = out + 28 + jsonBytes;
     } else {
-        files->main.assign(text.begin(), text.end());
-        files->buffer.assign(static_cast<std::size_t>(layout.bytes), 0);
+        std::memcpy(files->main.data.get(), text.data(), text.size());
         files->images = pngs;
-        bin = files->buffer.data();
+        bin = files->buffer.data.get();
+    }
+    // The padding behind every view is zero.
+    for (const json& bufferView : layout.views) {
+        const std::uint64_t end = bufferView["byteOffset"].get<std::uint64_t>() + bufferView["byteLength"].get<std::uint64_t>();
+        std::memset(bin + end, 0, static_cast<std::size_t>(Padded(end) - end));
     }
 
     // The second pass: every value straight into its place.
@@ -337,6 +349,7 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
         std::uint8_t* times = bin + layout.OffsetOf(keyAccessors[g].first);
         std::uint8_t* weights = bin + layout.OffsetOf(keyAccessors[g].second);
         const float one = 1.0f;
+        std::memset(weights, 0, 4 * groups[g].frames.size() * targetCount);
         for (std::size_t k = 0; k < groups[g].frames.size(); ++k) {
             const float time = static_cast<float>(k) / options.fps;
             std::memcpy(times + 4 * k, &time, 4);

@@ -8,12 +8,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "md2/md2_model.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/rgba_image.h"
+#include "util/large_buffer.h"
 
 struct GltfSkin {
     std::string name;  // the material's and the variant's name
@@ -29,13 +31,26 @@ struct GltfOptions {
     std::vector<std::string> imageUris;  // .gltf: each skin's PNG file name
 };
 
+// Frees a large buffer of the size it was made with.
+struct LargeBufferRelease {
+    std::size_t size;
+    void operator()(std::uint8_t* bytes) const { DeleteLargeBuffer(bytes, size); }
+};
+
+// Bytes made without being cleared first (every byte is written), in large
+// pages when they are large.
+struct GltfBytes {
+    std::unique_ptr<std::uint8_t[], LargeBufferRelease> data{nullptr, LargeBufferRelease{0}};
+    std::size_t size = 0;
+};
+
 struct GltfFiles {
-    std::vector<std::uint8_t> main;  // the .glb, or the .gltf's JSON
-    std::vector<std::uint8_t> buffer;  // .gltf: the .bin
+    GltfBytes main;  // the .glb, or the .gltf's JSON
+    GltfBytes buffer;                // .gltf: the .bin
     std::vector<std::vector<std::uint8_t>> images;  // .gltf: each skin's PNG
 };
 
-// False with a message when a skin cannot be encoded as PNG or the output
-// would pass 2 GiB.
+// False with a message when a skin cannot be encoded as PNG, the output
+// would pass 2 GiB or its memory cannot be had.
 bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
                const GltfOptions& options, GltfFiles* files, std::string* error);

@@ -57,7 +57,7 @@ bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::
 }
 
 // True when the file holds exactly `bytes`, compared a piece at a time.
-bool ReadsBackAs(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+bool ReadsBackAs(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> piece(1 << 20);
     std::size_t at = 0;
@@ -72,7 +72,7 @@ bool ReadsBackAs(const std::filesystem::path& path, const std::vector<std::uint8
     return at == bytes.size() && in.peek() == std::char_traits<char>::eof();
 }
 
-bool WriteWhole(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+bool WriteWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         return false;
@@ -92,7 +92,7 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, st
     return ReadWhole(ToolPath(path), path, bytes, error);
 }
 
-bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, const ReadBackCheck& check,
+bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, const ReadBackCheck& check,
                         std::string* error) {
     const std::filesystem::path target = ReplacedFile(ToolPath(path));
     const std::filesystem::path temporary = TemporaryBeside(target);
@@ -103,7 +103,8 @@ bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
     std::vector<std::uint8_t> readBack;
     if (!WriteWhole(temporary, bytes)) {
         why = "cannot write " + temporaryName + " beside it";
-    } else if (check ? !ReadWhole(temporary, temporaryName, &readBack, &why) || readBack != bytes
+    } else if (check ? !ReadWhole(temporary, temporaryName, &readBack, &why) ||
+                           !std::equal(readBack.begin(), readBack.end(), bytes.begin(), bytes.end())
                      : !ReadsBackAs(temporary, bytes)) {
         why = "the written bytes do not read back";
     } else if (check && !check(readBack, &why)) {

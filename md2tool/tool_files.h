@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,5 +27,5 @@ using ReadBackCheck = std::function<bool(const std::vector<std::uint8_t>&, std::
 // and only then renames the temporary file over the target. On any failure
 // the target is untouched, the temporary file is removed and `error` is one
 // line naming the target and the reason.
-bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, const ReadBackCheck& check,
+bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, const ReadBackCheck& check,
                         std::string* error);
