@@ -12,6 +12,9 @@ ExternalProject_Add(corvane_windows
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
     -DCORVANE_TESTS=${CORVANE_TESTS}
     -DCORVANE_PORTABLE_VECTORS=${CORVANE_PORTABLE_VECTORS}
+  # The programs, then the release archive (package/corvane-VERSION-win64.zip).
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR>
+        COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target package
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   USES_TERMINAL_BUILD ON)
@@ -36,6 +39,12 @@ if(CORVANE_TESTS)
   # Wine programs of one prefix share one virtual desktop, which lives on the
   # display of the first: the two tests take turns.
   set_tests_properties(windows_export_targets PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
+  # The release archive unpacked into an empty folder: its files, the DLL the
+  # tests ran, and each program started from there under Wine.
+  add_test(NAME windows_release_archive
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/check_archive.sh ${CORVANE_WINDOWS_DIR}/package
+            ${CORVANE_WINDOWS_DLL} ${CMAKE_SOURCE_DIR}/tools/run-wine.sh)
+  set_tests_properties(windows_release_archive PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
   # An export onto a full file system (a small tmpfs the superuser mounts).
   add_test(NAME windows_export_full_disk
     COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/export_full_disk.sh ${CORVANE_WINDOWS_DIR}/bin/corvane-host.exe

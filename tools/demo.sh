@@ -13,14 +13,18 @@ mkdir -p "$out"
 # The installation and the build speak only when they fail.
 log="$out/build.log"
 echo "Installing what is missing and building (log: $log) ..."
-if ! { bash tools/install-deps.sh && cmake --preset native && cmake --build --preset native; } >"$log" 2>&1; then
+# Only what the demo runs: the plug-in, corvane-host and corvane-md2 for Linux
+# and Windows, and the release archives; no test program.
+if ! { bash tools/install-deps.sh && cmake --preset demo && cmake --build --preset demo &&
+       cmake --build --preset demo --target package; } >"$log" 2>&1; then
   tail -n 40 "$log"
   echo "The build failed; the whole log is in $log."
   exit 1
 fi
 win_out=$(cd "$out" && pwd)
-native=build/native/bin
-windows=build/native/windows/bin
+native=build/release/bin
+windows=build/release/windows/bin
+passed=()
 
 echo "== Windows: corvane-host.exe with corvane_64.dlx under Wine =="
 tools/run-wine.sh "$windows/corvane-host.exe" info
@@ -59,11 +63,15 @@ tools/run-wine.sh "$windows/corvane-md2.exe" glcmds "Z:$win_out/demo-windows.md2
 "$native/corvane-md2" check "$out/demo-linux-gl.md2"
 "$native/corvane-md2" preview "$out/demo-linux-gl.md2" -o "$out/demo-preview.png" --size 128x128
 cmp -s "$out/demo-windows-gl.md2" "$out/demo-linux-gl.md2" &&
-  echo "corvane-md2.exe and corvane-md2 wrote the same GL command list."
+  passed+=("corvane-md2.exe and corvane-md2 wrote the same GL command list")
+"$native/corvane-md2" gltf "$out/demo-linux-gl.md2" -o "$out/demo.glb"
+tools/run-wine.sh "$windows/corvane-md2.exe" gltf "Z:$win_out/demo-linux-gl.md2" -o "Z:$win_out/demo-windows.glb"
+cmp -s "$out/demo.glb" "$out/demo-windows.glb" &&
+  passed+=("corvane-md2.exe and corvane-md2 wrote the same glTF file")
 echo "Preview picture of every frame: $out/demo-preview.png"
 
 if cmp -s "$out/demo-windows.md2" "$out/demo-linux.md2"; then
-  echo "The Windows and Linux exports are identical byte for byte."
+  passed+=("the Windows and Linux exports of the demo scene are identical byte for byte")
 else
   echo "The Windows and Linux exports differ:"
   cmp -l "$out/demo-windows.md2" "$out/demo-linux.md2" | head -n 20 || true
@@ -78,11 +86,27 @@ tools/run-wine.sh "$windows/corvane-host.exe" export "$windows/corvane_64.dlx" "
 tools/run-wine.sh "$windows/corvane-host.exe" import "$windows/corvane_64.dlx" "Z:$win_out/skin-windows.md2" \
   --frame 30 --obj "Z:$win_out/skin-windows.obj"
 if cmp -s "$out/skin-windows.md2" "$out/skin-linux.md2"; then
-  echo "The Windows export of the saved scene file and the Linux export of the glTF file are identical byte for byte."
+  passed+=("the Windows export of the saved scene file and the Linux export of the glTF model are identical byte for byte")
 else
   echo "The glTF exports differ:"
   cmp -l "$out/skin-windows.md2" "$out/skin-linux.md2" | head -n 20 || true
 fi
 
-echo "OBJ files of the imported frames: $out/crate-windows.obj $out/crate-linux.obj" \
-  "$out/demo-windows.obj $out/demo-linux.obj $out/skin-windows.obj $out/skin-linux.obj"
+"$native/corvane-md2" check "$out/skin-linux.md2" >/dev/null &&
+  passed+=("corvane-md2 check finds no error in the converted glTF model's export")
+
+zip=$(ls build/release/windows/package/corvane-*-win64.zip)
+tgz=$(ls build/release/package/corvane-*-linux-x86_64.tar.gz)
+echo
+echo "== Summary =="
+echo "MD2 files:        $out/demo-linux.md2 $out/demo-windows.md2 $out/demo-linux-gl.md2 $out/skin-linux.md2 $out/skin-windows.md2"
+echo "OBJ files:        $out/crate-linux.obj $out/crate-windows.obj $out/demo-linux.obj $out/demo-windows.obj" \
+  "$out/skin-linux.obj $out/skin-windows.obj"
+echo "glTF file:        $out/demo.glb"
+echo "Preview picture:  $out/demo-preview.png"
+echo "Dialog screenshots: $(ls "$out"/screenshots/* | tr '\n' ' ')"
+echo "Windows release archive: $zip"
+echo "Linux release archive:   $tgz"
+for line in "${passed[@]}"; do
+  echo "passed: $line"
+done
