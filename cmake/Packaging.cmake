@@ -3,9 +3,6 @@
 # corvane-md2.exe, README.txt and the scene file format), the native preset's
 # package target corvane-VERSION-linux-x86_64.tar.gz (the same for Linux,
 # with the model-file converter module). VERSION is the version resource's.
-file(STRINGS ${CMAKE_SOURCE_DIR}/src/res/corvane.rc version_line REGEX "^ *FILEVERSION ")
-string(REGEX MATCH "([0-9]+),([0-9]+),([0-9]+)" version_digits "${version_line}")
-set(CORVANE_RELEASE_VERSION "${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${CMAKE_MATCH_3}")
 
 install(TARGETS corvane_64 corvane-host corvane-md2 RUNTIME DESTINATION . LIBRARY DESTINATION .)
 if(TARGET corvane_host_assimp)

@@ -24,35 +24,61 @@
 
 namespace {
 
-int Usage() {
-    std::fprintf(stderr,
-                 "usage: corvane-host info [PLUGIN]\n"
-                 "       corvane-host sample DIRECTORY\n"
-                 "       corvane-host import PLUGIN FILE.md2 [--frame N | --cancel | --interactive]\n"
-                 "                           [--obj OUT.obj] [--transcript]\n"
-                 "       corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
-                 "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
-                 "                           [--screenshots DIRECTORY] [--fps N] [--scale S]\n"
-                 "                           [--save-scene F.json] [--glcmds] [--time]\n"
-                 "  info    load the plug-in (default: corvane_64.dlx next to this program),\n"
-                 "          register it and print what it registers\n"
-                 "  sample  write the sample model crate.md2 and its skin crate.pcx\n"
-                 "  import  read FILE.md2 and import one frame: --frame N picks frame N in the\n"
-                 "          dialog (default 0), --cancel cancels it, --interactive leaves the\n"
-                 "          dialog to you (Windows); --obj writes the scene as OBJ and MTL\n"
-                 "  export  export SOURCE (an MD2 file, imported first; demo: a rigged and\n"
-                 "          animated scene whose skin image is written beside OUT.md2; bench: the\n"
-                 "          benchmark scene, 2048 vertices, 32 bones, 512 frames) through\n"
-                 "          the export dialog: --skin-dir and --skin-size are typed into it,\n"
-                 "          --rename renames animation I, --cancel cancels it; --screenshots\n"
-                 "          saves each dialog and message box as a BMP there (Windows)\n"
-                 "          SOURCE may also be a scene file (.json) or, on Linux, any model file\n"
-                 "          the Open Asset Import Library reads (glTF, FBX, COLLADA, X, SMD, ...):\n"
-                 "          --fps sets its animations' frame rate (default 10), --scale multiplies\n"
-                 "          its positions (default 1), --save-scene writes the scene built from it;\n"
-                 "          --glcmds adds the GL command list (strips and fans) to the written file;\n"
-                 "          --time prints how long the plug-in took to answer the write request\n");
-    return 2;
+struct CommandHelp {
+    const char* name;
+    const char* text;  // the usage lines, then what the command does
+};
+
+constexpr CommandHelp kCommands[] = {
+    {"info",
+     "usage: corvane-host info [PLUGIN]\n"
+     "  load the plug-in (default: corvane_64.dlx next to this program), register it\n"
+     "  and print what it registers\n"},
+    {"sample",
+     "usage: corvane-host sample DIRECTORY\n"
+     "  write the sample model crate.md2 and its skin crate.pcx\n"},
+    {"import",
+     "usage: corvane-host import PLUGIN FILE.md2 [--frame N | --cancel | --interactive]\n"
+     "                           [--obj OUT.obj] [--transcript]\n"
+     "  read FILE.md2 and import one frame: --frame N picks frame N in the dialog\n"
+     "  (default 0), --cancel cancels it, --interactive leaves the dialog to you\n"
+     "  (Windows); --obj writes the scene as OBJ and MTL\n"},
+    {"export",
+     "usage: corvane-host export PLUGIN SOURCE OUT.md2 [--skin-dir D] [--skin-size WxH]\n"
+     "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
+     "                           [--screenshots DIRECTORY] [--fps N] [--scale S]\n"
+     "                           [--save-scene F.json] [--glcmds] [--time]\n"
+     "  export SOURCE (an MD2 file, imported first; demo: a rigged and animated scene\n"
+     "  whose skin image is written beside OUT.md2; bench: the benchmark scene, 2048\n"
+     "  vertices, 32 bones, 512 frames) through the export dialog: --skin-dir and\n"
+     "  --skin-size are typed into it, --rename renames animation I, --cancel cancels\n"
+     "  it; --screenshots saves each dialog and message box as a BMP there (Windows)\n"
+     "  SOURCE may also be a scene file (.json) or, on Linux, any model file the Open\n"
+     "  Asset Import Library reads (glTF, FBX, COLLADA, X, SMD, ...): --fps sets its\n"
+     "  animations' frame rate (default 10), --scale multiplies its positions\n"
+     "  (default 1), --save-scene writes the scene built from it; --glcmds adds the GL\n"
+     "  command list (strips and fans) to the written file; --time prints how long\n"
+     "  the plug-in took to answer the write request\n"},
+};
+
+constexpr char kFooter[] =
+    "options: --help or -h (also after a command), --version\n"
+    "exit status: 0 success (or a cancelled export with --cancel), 1 failure or bad arguments\n";
+
+std::string UsageOf(const std::string& command) {
+    std::string text;
+    for (const CommandHelp& help : kCommands) {
+        if (command.empty() || command == help.name) {
+            text += help.text;
+        }
+    }
+    return text + kFooter;
+}
+
+// One line naming the problem, then the command's usage, on the error output.
+int Usage(const std::string& command, const std::string& problem) {
+    std::fprintf(stderr, "corvane-host: %s\n%s", problem.c_str(), UsageOf(command).c_str());
+    return 1;
 }
 
 int Info(const std::string& pluginPath) {
@@ -60,7 +86,7 @@ int Info(const std::string& pluginPath) {
     std::string error;
     std::printf("plugin: %s\n", pluginPath.c_str());
     if (!OpenSession(pluginPath, &session, &error)) {
-        std::printf("load failed: %s\n", error.c_str());
+        std::fprintf(stderr, "load failed: %s\n", error.c_str());
         return 1;
     }
     const HostRegistration& record = session.registration.record;
@@ -90,7 +116,7 @@ std::string Absolute(const std::string& path) { return AbsolutePath(path); }
 bool Load(const std::string& pluginPath, HostSession* session) {
     std::string error;
     if (!OpenSession(pluginPath, session, &error)) {
-        std::printf("load failed: %s\n", error.c_str());
+        std::fprintf(stderr, "load failed: %s\n", error.c_str());
         return false;
     }
     return true;
@@ -116,7 +142,7 @@ int Import(const std::vector<std::string>& args) {
         } else if (args[i] == "--transcript") {
             showTranscript = true;
         } else {
-            return Usage();
+            return Usage("import", "unknown option or missing value: " + args[i]);
         }
     }
     HostSession session;
@@ -180,7 +206,7 @@ int AddGlCommandsToExport(const std::string& path) {
     GlRewriteStats stats{};
     std::string error;
     if (!RewriteWithGlCommands(path, path, &stats, &error)) {
-        std::printf("GL commands: failed: %s\n", error.c_str());
+        std::fprintf(stderr, "GL commands: failed: %s\n", error.c_str());
         return 1;
     }
     std::printf("GL commands: %d triangles in %d strips and %d fans, %d words\n", stats.triangles, stats.runs.strips,
@@ -216,7 +242,7 @@ int Export(const std::vector<std::string>& args) {
             const std::string size = args[++i];
             const std::size_t x = size.find('x');
             if (x == std::string::npos) {
-                return Usage();
+                return Usage("export", "--skin-size takes WxH, not " + size);
             }
             choices.width = size.substr(0, x);
             choices.height = size.substr(x + 1);
@@ -224,13 +250,13 @@ int Export(const std::vector<std::string>& args) {
             const std::string rename = args[++i];
             const std::size_t equals = rename.find('=');
             if (equals == std::string::npos || equals == 0) {
-                return Usage();
+                return Usage("export", "--rename takes I=NAME, not " + rename);
             }
             choices.renames.emplace_back(std::atoi(rename.substr(0, equals).c_str()), rename.substr(equals + 1));
         } else if ((args[i] == "--fps" || args[i] == "--scale") && hasValue) {
             const float value = PositiveNumber(args[i + 1]);
             if (value == 0) {
-                return Usage();
+                return Usage("export", args[i] + " takes a positive number, not " + args[i + 1]);
             }
             (args[i] == "--fps" ? sourceOptions.fps : sourceOptions.scale) = value;
             ++i;
@@ -251,7 +277,7 @@ int Export(const std::vector<std::string>& args) {
             }
             SetDialogScreenshotDirectory(directory);
         } else {
-            return Usage();
+            return Usage("export", "unknown option or missing value: " + args[i]);
         }
     }
     HostSession session;
@@ -262,7 +288,7 @@ int Export(const std::vector<std::string>& args) {
     if (source == "demo") {
         scene = BuildDemoScene(FolderOf(outPath));
         if (scene == nullptr) {
-            std::printf("the demo skin could not be written in %s\n", FolderOf(outPath).c_str());
+            std::fprintf(stderr, "the demo skin could not be written in %s\n", FolderOf(outPath).c_str());
             CloseSession(&session);
             return 1;
         }
@@ -275,12 +301,12 @@ int Export(const std::vector<std::string>& args) {
         std::string why;
         sourceOptions.textureFolder = FolderOf(outPath);
         if (!LoadSceneSource(source, sourceOptions, &desc, &why)) {
-            std::printf("cannot export %s\n", why.c_str());
+            std::fprintf(stderr, "cannot export %s\n", why.c_str());
             CloseSession(&session);
             return 1;
         }
         if (!savedScene.empty() && !WriteSceneFile(desc, savedScene, &why)) {
-            std::printf("scene file %s: %s\n", savedScene.c_str(), why.c_str());
+            std::fprintf(stderr, "scene file %s: %s\n", savedScene.c_str(), why.c_str());
             CloseSession(&session);
             return 1;
         }
@@ -318,7 +344,7 @@ int Export(const std::vector<std::string>& args) {
         }
         if (run.writeAnswer == 0) {
             // Whatever lies at the target now is not this export's file.
-            std::printf("export failed: %s %s\n", outPath.c_str(),
+            std::fprintf(stderr, "export failed: %s %s\n", outPath.c_str(),
                         targetExisted ? "was left as it was" : "was not written");
             RefSceneDestroy(scene);
             CloseSession(&session);
@@ -338,21 +364,43 @@ int Export(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     std::vector<std::string> args = CommandLineArguments(argc, argv);
     if (args.empty()) {
-        return Usage();
+        return Usage("", "no command");
     }
-    if (args[0] == "info" && args.size() <= 2) {
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::printf("%s", UsageOf("").c_str());
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::printf("corvane-host %s\n", CORVANE_VERSION);
+        return 0;
+    }
+    const std::string& command = args[0];
+    if (UsageOf(command) == kFooter) {
+        return Usage("", "unknown command " + command);
+    }
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--help" || args[i] == "-h") {
+            std::printf("%s", UsageOf(command).c_str());
+            return 0;
+        }
+    }
+    if (command == "info" && args.size() <= 2) {
         return Info(args.size() == 2 ? args[1] : DefaultPluginPath());
     }
-    if (args[0] == "sample" && args.size() == 2) {
+    if (command == "sample" && args.size() == 2) {
         std::string path = WriteSampleModel(args[1]);
-        std::printf("%s\n", path.empty() ? "the sample could not be written" : path.c_str());
-        return path.empty() ? 1 : 0;
+        if (path.empty()) {
+            std::fprintf(stderr, "corvane-host: the sample could not be written into %s\n", args[1].c_str());
+            return 1;
+        }
+        std::printf("%s\n", path.c_str());
+        return 0;
     }
-    if (args[0] == "import" && args.size() >= 3) {
+    if (command == "import" && args.size() >= 3) {
         return Import(args);
     }
-    if (args[0] == "export" && args.size() >= 4) {
+    if (command == "export" && args.size() >= 4) {
         return Export(args);
     }
-    return Usage();
+    return Usage(command, command == "info" || command == "sample" ? "unexpected arguments" : "missing arguments");
 }

@@ -135,10 +135,7 @@ bool WriteGltfFiles(const GltfArgs& args, const GltfOptions& options, const Gltf
 int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
     GltfArgs parsed;
     if (!ParseArgs(args, &parsed)) {
-        output->err +=
-            "usage: corvane-md2 gltf IN.md2 -o OUT.glb|OUT.gltf [--fps N] [--skin IMAGE]... [--scale S]\n"
-            "                        [--frames all|A-B|name]\n";
-        return kToolBadInput;
+        return ToolUsageError("gltf", "needs IN.md2 and -o OUT.glb or OUT.gltf, with options as below", output);
     }
     std::vector<std::uint8_t> bytes;
     Md2FileView view;

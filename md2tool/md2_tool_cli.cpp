@@ -1,5 +1,8 @@
 #include "md2tool/md2_tool_cli.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "md2tool/glcmd_rewrite.h"
 #include "md2tool/gltf_command.h"
 #include "md2tool/md2_check.h"
@@ -11,30 +14,42 @@
 
 namespace {
 
-constexpr char kUsage[] =
-    "usage: corvane-md2 check [--json] FILE.md2...\n"
-    "       corvane-md2 glcmds IN.md2 [-o OUT.md2]\n"
-    "       corvane-md2 gltf IN.md2 -o OUT.glb|OUT.gltf [--fps N] [--skin IMAGE]... [--scale S]\n"
-    "                        [--frames all|A-B|name]\n"
-    "       corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
-    "                           [--size WxH] [--columns N] [--triangles]\n"
-    "  check    report what a Quake 2 engine refuses in each file (errors) and what is\n"
-    "           likely wrong (warnings), one line per finding; --json for JSON\n"
-    "  glcmds   build the GL command list (triangle strips and fans) from the triangles\n"
-    "           and write the file with it: in place, or to OUT.md2\n"
-    "  gltf     write the model as glTF 2.0 with every frame as a morph target and one\n"
-    "           animation per frame name (default 10 frames per second), its skins\n"
-    "           (beside the model, or --skin) as PNG textures and material variants\n"
-    "  preview  draw every chosen frame into a contact sheet PNG, one labelled cell per\n"
-    "           frame (cell size WxH, default 192x192), textured with --skin or the\n"
-    "           model's first skin found beside it (Linux only); from the GL command\n"
-    "           list when the file has one, unless --triangles asks for the triangle list\n"
-    "exit status: 0 success, 1 unreadable input or bad arguments, 2 check found an error\n";
+struct CommandHelp {
+    const char* name;
+    const char* text;  // the usage lines, then what the command does
+};
 
-int BadArguments(ToolOutput* output) {
-    output->err += kUsage;
-    return kToolBadInput;
-}
+constexpr CommandHelp kCommands[] = {
+    {"check",
+     "usage: corvane-md2 check [--json] FILE.md2...\n"
+     "  report what a Quake 2 engine refuses in each file (errors) and what is likely\n"
+     "  wrong (warnings), one line per finding; --json for JSON\n"},
+    {"glcmds",
+     "usage: corvane-md2 glcmds IN.md2 [-o OUT.md2]\n"
+     "  build the GL command list (triangle strips and fans) from the triangles and\n"
+     "  write the file with it, verified before it replaces the target: in place, or\n"
+     "  to OUT.md2\n"},
+    {"gltf",
+     "usage: corvane-md2 gltf IN.md2 -o OUT.glb|OUT.gltf [--fps N] [--skin IMAGE]... [--scale S]\n"
+     "                        [--frames all|A-B|name]\n"
+     "  write the model as glTF 2.0 with every frame as a morph target and one\n"
+     "  animation per frame name (default 10 frames per second), its skins (beside the\n"
+     "  model, or --skin) as PNG textures and material variants\n"},
+    {"preview",
+     "usage: corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
+     "                           [--size WxH] [--columns N] [--triangles]\n"
+     "  draw every chosen frame into a contact sheet PNG, one labelled cell per frame\n"
+     "  (cell size WxH, default 192x192), textured with --skin or the model's first\n"
+     "  skin found beside it (Linux only); from the GL command list when the file has\n"
+     "  one, unless --triangles asks for the triangle list\n"},
+};
+
+constexpr char kFooter[] =
+    "options: --help or -h (also after a command), --version\n"
+    "exit status: 0 success, 1 unreadable input, a file not written or bad arguments,\n"
+    "             2 check found an error\n";
+
+int BadArguments(ToolOutput* output, const std::string& problem) { return ToolUsageError("", problem, output); }
 
 int Check(const std::vector<std::string>& args, ToolOutput* output) {
     bool json = false;
@@ -43,13 +58,13 @@ int Check(const std::vector<std::string>& args, ToolOutput* output) {
         if (args[i] == "--json") {
             json = true;
         } else if (!args[i].empty() && args[i][0] == '-') {
-            return BadArguments(output);
+            return ToolUsageError("check", "unknown option " + args[i], output);
         } else {
             files.push_back(args[i]);
         }
     }
     if (files.empty()) {
-        return BadArguments(output);
+        return ToolUsageError("check", "no file to check", output);
     }
     std::vector<Md2CheckResult> results;
     bool unreadable = false;
@@ -82,11 +97,11 @@ int GlCommands(const std::vector<std::string>& args, ToolOutput* output) {
         } else if (in.empty() && !args[i].empty() && args[i][0] != '-') {
             in = args[i];
         } else {
-            return BadArguments(output);
+            return ToolUsageError("glcmds", "unexpected argument " + args[i], output);
         }
     }
     if (in.empty()) {
-        return BadArguments(output);
+        return ToolUsageError("glcmds", "no input file", output);
     }
     if (out.empty()) {
         out = in;
@@ -105,12 +120,41 @@ int GlCommands(const std::vector<std::string>& args, ToolOutput* output) {
 
 }  // namespace
 
+std::string ToolUsage(const std::string& command) {
+    std::string text;
+    for (const CommandHelp& help : kCommands) {
+        if (command.empty() || command == help.name) {
+            text += help.text;
+        }
+    }
+    return text + kFooter;
+}
+
+int ToolUsageError(const std::string& command, const std::string& problem, ToolOutput* output) {
+    output->err += "corvane-md2: " + problem + "\n" + ToolUsage(command);
+    return kToolBadInput;
+}
+
 int RunMd2Tool(const std::vector<std::string>& args, ToolOutput* output) {
     if (args.empty()) {
-        return BadArguments(output);
+        return BadArguments(output, "no command");
     }
     if (args[0] == "--help" || args[0] == "-h") {
-        output->out += kUsage;
+        output->out += ToolUsage("");
+        return kToolOk;
+    }
+    if (args[0] == "--version") {
+        output->out += std::string("corvane-md2 ") + CORVANE_VERSION + "\n";
+        return kToolOk;
+    }
+    const bool known = std::any_of(std::begin(kCommands), std::end(kCommands),
+                                   [&args](const CommandHelp& help) { return args[0] == help.name; });
+    if (!known) {
+        return BadArguments(output, "unknown command " + args[0]);
+    }
+    if (std::find_if(args.begin() + 1, args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; }) !=
+        args.end()) {
+        output->out += ToolUsage(args[0]);
         return kToolOk;
     }
     if (args[0] == "check") {
@@ -122,14 +166,11 @@ int RunMd2Tool(const std::vector<std::string>& args, ToolOutput* output) {
     if (args[0] == "gltf") {
         return RunGltfCommand(args, output);
     }
-    if (args[0] == "preview") {
 #ifdef CORVANE_MD2_PREVIEW
-        return RunPreviewCommand(args, output);
+    return RunPreviewCommand(args, output);
 #else
-        output->err += "corvane-md2: preview draws with OSMesa, which this build does not have; "
-                       "run the Linux build of corvane-md2 for it\n";
-        return kToolBadInput;
+    output->err += "corvane-md2: preview draws with OSMesa, which this build does not have; "
+                   "run the Linux build of corvane-md2 for it\n";
+    return kToolBadInput;
 #endif
-    }
-    return BadArguments(output);
 }

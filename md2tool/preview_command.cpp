@@ -117,9 +117,7 @@ bool BuildGeometry(const Md2FileView& view, const Md2Model& model, const std::ve
 int RunPreviewCommand(const std::vector<std::string>& args, ToolOutput* output) {
     PreviewArgs parsed;
     if (!ParseArgs(args, &parsed)) {
-        output->err += "usage: corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
-                       "                           [--size WxH] [--columns N] [--triangles]\n";
-        return kToolBadInput;
+        return ToolUsageError("preview", "needs FILE.md2 and -o OUT.png, with options as below", output);
     }
     std::vector<std::uint8_t> bytes;
     std::string error;

@@ -51,6 +51,30 @@ TEST(HostProgram, ImportsAndExportsPathsOutsideTheCodePage) {
     ExpectRun({"import", TestPluginPath(), written, "--frame", "1"}, 0, "read request: 1");
 }
 
+// Help, version and bad arguments, natively and as corvane-host.exe under Wine.
+TEST(HostProgram, HelpVersionAndBadArguments) {
+    const struct {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* printed;
+    } cases[] = {
+        {{"--help"}, 0, "exit status: 0 success"},
+        {{"-h"}, 0, "usage: corvane-host export"},
+        {{"import", "--help"}, 0, "usage: corvane-host import"},
+        {{"export", "x", "-h"}, 0, "usage: corvane-host export"},
+        {{"--version"}, 0, "corvane-host 3."},
+        {{}, 1, "corvane-host: no command\nusage: corvane-host info"},
+        {{"frobnicate"}, 1, "corvane-host: unknown command frobnicate"},
+        {{"export", "plugin"}, 1, "corvane-host: missing arguments\nusage: corvane-host export"},
+        {{"sample"}, 1, "usage: corvane-host sample"},
+        {{"import", "p.dlx", "m.md2", "--bogus"}, 1, "unknown option or missing value: --bogus\nusage: corvane-host import"},
+        {{"export", "p", "s", "o.md2", "--fps", "zero"}, 1, "--fps takes a positive number, not zero"},
+    };
+    for (const auto& c : cases) {
+        ExpectRun(c.args, c.exitCode, c.printed);
+    }
+}
+
 #ifdef CORVANE_HAVE_ASSIMP
 
 // The Open Asset Import Library is loaded only when a model file is

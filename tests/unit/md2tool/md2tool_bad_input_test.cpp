@@ -56,8 +56,12 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         {{"gltf", whole, "-o", dir + "no/such/folder/out.glb"}, 1, "out.glb: cannot write"},
         {{"gltf", whole, "-o", dir + "out.glb", "--skin", text}, 1, "skins are read from PCX, TGA or PNG files"},
         {{"gltf", whole, "-o", dir + "out.obj"}, 1, "usage"},
-        {{"glcmds"}, 1, "usage"},
-        {{"frobnicate"}, 1, "usage"},
+        {{"glcmds"}, 1, "corvane-md2: no input file\nusage: corvane-md2 glcmds"},
+        {{"check", "--bad", truncated}, 1, "corvane-md2: unknown option --bad\nusage: corvane-md2 check"},
+        {{"gltf", "-h"}, 0, "usage: corvane-md2 gltf"},
+        {{"check", truncated, "--help"}, 0, "usage: corvane-md2 check"},
+        {{"--version"}, 0, "corvane-md2 3."},
+        {{"frobnicate"}, 1, "corvane-md2: unknown command frobnicate"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 1 ? c.args[1] : ""));
