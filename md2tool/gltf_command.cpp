@@ -141,9 +141,8 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
     Md2FileView view;
     Md2Model model;
     std::string error;
-    if (!ReadFileBytes(parsed.input, &bytes, &error) || !OpenMd2View(bytes.data(), bytes.size(), &view, &error) ||
-        !LoadModelForTool(bytes.data(), bytes.size(), &model, &error)) {
-        output->err += "corvane-md2: " + (error.rfind(parsed.input, 0) == 0 ? error : parsed.input + ": " + error) + "\n";
+    if (!OpenToolModel(parsed.input, &bytes, &view, &model, &error)) {
+        output->err += "corvane-md2: " + error + "\n";
         return kToolBadInput;
     }
     GltfOptions options;

@@ -123,9 +123,8 @@ int RunPreviewCommand(const std::vector<std::string>& args, ToolOutput* output) 
     std::string error;
     Md2FileView view;
     Md2Model model;
-    if (!ReadFileBytes(parsed.input, &bytes, &error) || !OpenMd2View(bytes.data(), bytes.size(), &view, &error) ||
-        !LoadModelForTool(bytes.data(), bytes.size(), &model, &error)) {
-        output->err += "corvane-md2: " + parsed.input + ": " + error + "\n";
+    if (!OpenToolModel(parsed.input, &bytes, &view, &model, &error)) {
+        output->err += "corvane-md2: " + error + "\n";
         return kToolBadInput;
     }
     std::vector<int> frames;

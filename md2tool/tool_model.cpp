@@ -4,6 +4,7 @@
 #include "md2/read_cursor.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_sections.h"
+#include "md2tool/tool_files.h"
 
 bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* model, std::string* error) {
     *model = Md2Model{};
@@ -34,3 +35,17 @@ bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* m
 }
 
 void ReleaseToolModel(Md2Model* model) { ReleaseMd2Model(model); }
+
+bool OpenToolModel(const std::string& path, std::vector<std::uint8_t>* bytes, Md2FileView* view, Md2Model* model,
+                   std::string* error) {
+    std::string why;
+    if (ReadFileBytes(path, bytes, &why)) {
+        if (OpenMd2View(bytes->data(), bytes->size(), view, &why) &&
+            LoadModelForTool(bytes->data(), bytes->size(), model, &why)) {
+            return true;
+        }
+        why = path + ": " + why;
+    }
+    *error = why;  // the file's own messages name it already
+    return false;
+}

@@ -5,8 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "md2/md2_model.h"
+#include "md2tool/md2_file_view.h"
 
 // Decodes the bytes with the plug-in's reader into `model`, which then owns
 // its arrays (release them with ReleaseToolModel). False with a message, and
@@ -14,3 +16,8 @@
 bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* model, std::string* error);
 
 void ReleaseToolModel(Md2Model* model);
+
+// Reads the file at `path` (UTF-8), opens its view and decodes it into
+// `model`. False with one line naming the file and the reason otherwise.
+bool OpenToolModel(const std::string& path, std::vector<std::uint8_t>* bytes, Md2FileView* view, Md2Model* model,
+                   std::string* error);
