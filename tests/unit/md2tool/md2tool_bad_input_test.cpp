@@ -93,3 +93,29 @@ TEST(Md2ToolBadInput, GlCommandsInPlaceGiveACheckedFile) {
 }
 
 }  // namespace
+
+// A written file whose check fails never replaces the target, and nothing
+// is left beside it; one that passes does.
+TEST(Md2ToolBadInput, AFileThatFailsItsCheckLeavesTheTargetAlone) {
+    const std::string dir = TestTempDir("md2tool-check-first");
+    const std::string target = dir + "model.md2";
+    ASSERT_TRUE(WriteTestFile(target, "the user's model"));
+    const std::vector<std::uint8_t> bytes = {1, 2, 3};
+    std::string error;
+    const auto refuse = [](const std::vector<std::uint8_t>&, std::string* why) {
+        *why = "refused";
+        return false;
+    };
+    EXPECT_FALSE(WriteFileReplacing(target, bytes, refuse, &error));
+    EXPECT_NE(error.find("model.md2: the written file fails its check: refused; the file was left as it was"),
+              std::string::npos) << error;
+    std::vector<std::uint8_t> kept;
+    ASSERT_TRUE(ReadFileBytes(target, &kept, &error));
+    EXPECT_EQ(std::string(kept.begin(), kept.end()), "the user's model");
+    EXPECT_EQ(FilesIn(dir), 1u);
+    const auto accept = [](const std::vector<std::uint8_t>& written, std::string*) { return written.size() == 3; };
+    EXPECT_TRUE(WriteFileReplacing(target, bytes, accept, &error)) << error;
+    ASSERT_TRUE(ReadFileBytes(target, &kept, &error));
+    EXPECT_EQ(kept, bytes);
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
