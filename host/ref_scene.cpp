@@ -473,20 +473,59 @@ const HostOp* SceneOps() {
 
 // --- Life of a scene -------------------------------------------------------------
 
-RefScene* RefSceneCreate() {
-    auto* scene = new RefScene{};
-    scene->data = new RefSceneData{};
-    scene->scene.ops = SceneOps();
-    RefSceneData& d = *scene->data;
-    // Room reserved so that records handed to the plug-in stay in place while
-    // it adds more (a material stays valid while the next one is added).
+namespace {
+
+// Room reserved so that records handed to the plug-in stay in place while it
+// adds more (a material stays valid while the next one is added).
+void ReserveRecords(RefSceneData& d) {
     d.materials.reserve(1024);
     d.materialData.reserve(1024);
     d.groups.reserve(1024);
     d.meshes.reserve(1024);
     d.animations.reserve(256);
+}
+
+// Empties `from` and hands its storage to the empty `to`.
+template <typename Records>
+void TakeRoom(Records& from, Records& to) {
+    from.clear();
+    to.swap(from);
+}
+
+}  // namespace
+
+RefScene* RefSceneCreate() {
+    auto* scene = new RefScene{};
+    scene->data = new RefSceneData{};
+    scene->scene.ops = SceneOps();
+    ReserveRecords(*scene->data);
     Sync(scene);
     return scene;
+}
+
+void RefSceneReset(RefScene* scene) {
+    RefSceneData* old = scene->data;
+    HostDestroyParentWindow(old->parentWindow);
+    auto* fresh = new RefSceneData{};
+    TakeRoom(old->vertices, fresh->vertices);
+    TakeRoom(old->weights, fresh->weights);
+    TakeRoom(old->materials, fresh->materials);
+    TakeRoom(old->materialData, fresh->materialData);
+    TakeRoom(old->groups, fresh->groups);
+    TakeRoom(old->meshes, fresh->meshes);
+    TakeRoom(old->meshData, fresh->meshData);
+    TakeRoom(old->bones, fresh->bones);
+    TakeRoom(old->animations, fresh->animations);
+    TakeRoom(old->animationData, fresh->animationData);
+    TakeRoom(old->placedA, fresh->placedA);
+    TakeRoom(old->placedB, fresh->placedB);
+    TakeRoom(old->texCoords, fresh->texCoords);
+    delete old;
+    scene->data = fresh;
+    scene->scene = HostScene{};
+    scene->scene.ops = SceneOps();
+    ReserveRecords(*fresh);
+    Sync(scene);
 }
 
 void RefSceneDestroy(RefScene* scene) {
