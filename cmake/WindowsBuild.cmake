@@ -36,6 +36,11 @@ if(CORVANE_TESTS)
   # Wine programs of one prefix share one virtual desktop, which lives on the
   # display of the first: the two tests take turns.
   set_tests_properties(windows_export_targets PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
+  # An export onto a full file system (a small tmpfs the superuser mounts).
+  add_test(NAME windows_export_full_disk
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/export_full_disk.sh ${CORVANE_WINDOWS_DIR}/bin/corvane-host.exe
+            ${CORVANE_WINDOWS_DLL} ${CMAKE_SOURCE_DIR}/tools/run-wine.sh)
+  set_tests_properties(windows_export_full_disk PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine SKIP_RETURN_CODE 77)
   set_tests_properties(windows_tests PROPERTIES
     TIMEOUT 1800
     RESOURCE_LOCK wine

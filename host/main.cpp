@@ -188,6 +188,11 @@ int AddGlCommandsToExport(const std::string& path) {
     return 0;
 }
 
+bool FileExists(const std::string& utf8Path) {
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
+}
+
 const char* OptionsVerdict(int answer) {
     return answer == 1 ? "go on" : answer == 2 ? "refused or cancelled" : "failed";
 }
@@ -297,6 +302,7 @@ int Export(const std::vector<std::string>& args) {
     const std::string script = ExportDialogScript(choices);
     std::printf("dialog user: %s\n", script.c_str());
     ClearHostCallLog();
+    const bool targetExisted = FileExists(outPath);
     ExportRun run = RunExport(&session, scene, outPath, script);
     std::printf("export-options request: %d (%s)\n", run.optionsAnswer, OptionsVerdict(run.optionsAnswer));
     std::printf("%s", DescribeExportDialog(run.transcript).c_str());
@@ -310,11 +316,16 @@ int Export(const std::vector<std::string>& args) {
         if (timeWrite) {
             std::printf("write request took %.1f ms\n", run.writeSeconds * 1e3);
         }
-        std::printf("%s", DescribeMd2File(outPath).c_str());
-        result = run.writeAnswer != 0 ? 0 : 1;
-        if (result == 0 && glCommands) {
-            result = AddGlCommandsToExport(outPath);
+        if (run.writeAnswer == 0) {
+            // Whatever lies at the target now is not this export's file.
+            std::printf("export failed: %s %s\n", outPath.c_str(),
+                        targetExisted ? "was left as it was" : "was not written");
+            RefSceneDestroy(scene);
+            CloseSession(&session);
+            return 1;
         }
+        std::printf("%s", DescribeMd2File(outPath).c_str());
+        result = glCommands ? AddGlCommandsToExport(outPath) : 0;
     }
     std::printf("%s", DescribeScene(scene).c_str());
     RefSceneDestroy(scene);

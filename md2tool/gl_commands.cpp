@@ -205,9 +205,8 @@ std::vector<std::int32_t> BuildGlCommandList(const std::vector<Md2TriangleRecord
         words.push_back(top.kind == kFan && vertices > 3 ? -vertices : vertices);
         for (int corner : run) {
             const auto& [vertex, st] = cornerValues[static_cast<std::size_t>(corner)];
-            // Texel centres: the half-texel offset of the original tools.
-            const float s = (static_cast<float>(st.s) + 0.5f) / width;
-            const float t = (static_cast<float>(st.t) + 0.5f) / height;
+            const float s = GlTexCoord(st.s, width);
+            const float t = GlTexCoord(st.t, height);
             words.push_back(std::bit_cast<std::int32_t>(s));
             words.push_back(std::bit_cast<std::int32_t>(t));
             words.push_back(vertex);

@@ -11,6 +11,10 @@
 
 #include "md2/md2_format.h"
 
+// A texture coordinate of the list: the texel's centre (the half-texel
+// offset of the original tools) over the skin's size.
+inline float GlTexCoord(std::int16_t texel, float size) { return (static_cast<float>(texel) + 0.5f) / size; }
+
 // Builds the command list, terminator included. Triangles chain only
 // through edges whose corners agree in vertex index and in texture
 // coordinates; every triangle is emitted exactly once. Each round takes the

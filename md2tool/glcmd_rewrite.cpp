@@ -1,55 +1,45 @@
 #include "md2tool/glcmd_rewrite.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <random>
-#include <system_error>
+#include <algorithm>
 
 #include "md2/md2_format.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/md2_sections.h"
+#include "md2tool/tool_files.h"
+#include "md2tool/tool_model.h"
 
 namespace {
 
-// Header field positions of the offsets.
-constexpr std::size_t kOfsSkinsAt = 44;
-constexpr std::size_t kOfsStAt = 48;
-constexpr std::size_t kOfsTrisAt = 52;
-constexpr std::size_t kOfsFramesAt = 56;
-constexpr std::size_t kOfsGlcmdsAt = 60;
-constexpr std::size_t kOfsEndAt = 64;
-constexpr std::size_t kNumGlcmdsAt = 36;
+// Where the new list goes, and how many bytes of the old one it replaces.
+struct ListPlace {
+    std::uint32_t at;
+    std::uint32_t oldBytes;
+};
 
-// True when the byte ranges [a, a + aBytes) and [b, b + bBytes) share a byte.
-bool Overlap(std::uint64_t a, std::uint64_t aBytes, std::uint64_t b, std::uint64_t bBytes) {
-    return aBytes > 0 && bBytes > 0 && a < b + bBytes && b < a + aBytes;
+ListPlace PlaceOfList(const Md2FileView& view) {
+    const Md2SectionSpans spans = SectionSpans(view);
+    const Md2Span& list = spans.items[kMd2GlSection];
+    bool inPlace = list.bytes > 0 && GlCommandsInFile(view) && list.offset >= kMd2HeaderBytes;
+    for (int s = 0; s < kMd2SectionCount && inPlace; ++s) {
+        inPlace = s == kMd2GlSection || !SpansOverlap(list, spans.items[s]);
+    }
+    if (inPlace) {
+        return {static_cast<std::uint32_t>(list.offset), static_cast<std::uint32_t>(list.bytes)};
+    }
+    return {static_cast<std::uint32_t>(EndOfSections(spans, kMd2GlSection)), 0};
 }
 
-// The old list is replaced in place when it lies in the file and shares no
-// byte with another section; otherwise it is left as it is and the new list
-// goes to the end of the file.
-void PlaceOfList(const Md2FileView& view, std::uint32_t* at, std::uint32_t* oldBytes) {
-    const Md2Header& h = view.header;
-    *at = view.length;
-    *oldBytes = 0;
-    if (!GlCommandsInFile(view)) {
-        return;
+// Where a byte offset of the input lies in the output: unchanged before the
+// list's place, moved by the change of length behind the old list, and
+// inside the old list clamped to the new one.
+std::int64_t MovedOffset(std::int64_t offset, const ListPlace& place, std::uint64_t newBytes) {
+    if (offset < place.at) {
+        return offset;
     }
-    const std::uint64_t start = static_cast<std::uint32_t>(h.ofs_glcmds);
-    const std::uint64_t bytes = 4ull * static_cast<std::uint32_t>(h.num_glcmds);
-    const std::uint64_t sections[][2] = {
-        {static_cast<std::uint32_t>(h.ofs_skins), kMd2SkinBytes * static_cast<std::uint64_t>(h.num_skins)},
-        {static_cast<std::uint32_t>(h.ofs_st), kMd2TexCoordBytes * static_cast<std::uint64_t>(h.num_st)},
-        {static_cast<std::uint32_t>(h.ofs_tris), kMd2TriangleBytes * static_cast<std::uint64_t>(h.num_tris)},
-        {static_cast<std::uint32_t>(h.ofs_frames), Md2FrameBytes(h) * static_cast<std::uint32_t>(h.num_frames)},
-        {0, kMd2HeaderBytes},
-    };
-    for (const auto& section : sections) {
-        if (Overlap(start, bytes, section[0], section[1])) {
-            return;
-        }
+    if (offset >= std::int64_t{place.at} + place.oldBytes) {
+        return offset - place.oldBytes + static_cast<std::int64_t>(newBytes);
     }
-    *at = static_cast<std::uint32_t>(start);
-    *oldBytes = static_cast<std::uint32_t>(bytes);
+    return place.at + std::min<std::int64_t>(offset - place.at, static_cast<std::int64_t>(newBytes));
 }
 
 }  // namespace
@@ -61,12 +51,13 @@ bool AddGlCommands(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t
         return false;
     }
     const Md2Header& h = view.header;
-    if (h.skinwidth <= 0 || h.skinheight <= 0) {
-        *error = "the skin size is not positive";
+    Md2Model model;
+    if (!LoadModelForTool(in.data(), in.size(), &model, error)) {
         return false;
     }
-    if (!TrianglesInFile(view) || !TexCoordsInFile(view) || h.num_xyz < 0) {
-        *error = "the triangles or texture coordinates lie outside the file";
+    ReleaseToolModel(&model);
+    if (h.skinwidth <= 0 || h.skinheight <= 0) {
+        *error = "the skin size is not positive";
         return false;
     }
     if (!TriangleIndicesInRange(view)) {
@@ -83,62 +74,36 @@ bool AddGlCommands(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t
     }
     const std::vector<std::int32_t> words = BuildGlCommandList(triangles, texCoords, h.skinwidth, h.skinheight);
 
-    std::uint32_t at = 0;
-    std::uint32_t oldBytes = 0;
-    PlaceOfList(view, &at, &oldBytes);
+    const ListPlace place = PlaceOfList(view);
     const std::uint64_t newBytes = 4ull * words.size();
-    const std::uint64_t total = std::uint64_t{view.length} - oldBytes + newBytes;
+    const std::uint64_t total = std::uint64_t{view.length} - place.oldBytes + newBytes;
     if (total > 0x7FFFFFFF) {
         *error = "the file would grow past the format's 2 GiB";
         return false;
     }
-    out->assign(in.begin(), in.begin() + at);
-    out->resize(at + newBytes);
+    out->assign(in.begin(), in.begin() + place.at);
+    out->resize(place.at + newBytes);
     for (std::size_t i = 0; i < words.size(); ++i) {
-        StoreI32LE(out->data() + at + 4 * i, words[i]);
+        StoreI32LE(out->data() + place.at + 4 * i, words[i]);
     }
-    out->insert(out->end(), in.begin() + at + oldBytes, in.end());
+    out->insert(out->end(), in.begin() + place.at + place.oldBytes, in.end());
 
-    // Sections behind the list move by the change of its length.
-    const std::int64_t shift = static_cast<std::int64_t>(newBytes) - oldBytes;
-    for (std::size_t field : {kOfsSkinsAt, kOfsStAt, kOfsTrisAt, kOfsFramesAt}) {
+    for (std::size_t field : {kMd2OfsSkinsAt, kMd2OfsStAt, kMd2OfsTrisAt, kMd2OfsFramesAt, kMd2OfsEndAt}) {
         const std::int32_t offset = LoadI32LE(in.data() + field);
-        if (offset >= 0 && static_cast<std::uint32_t>(offset) >= at + oldBytes && oldBytes + newBytes > 0) {
-            StoreI32LE(out->data() + field, static_cast<std::int32_t>(offset + shift));
+        if (offset >= 0) {
+            StoreI32LE(out->data() + field, static_cast<std::int32_t>(MovedOffset(offset, place, newBytes)));
         }
     }
-    StoreI32LE(out->data() + kNumGlcmdsAt, static_cast<std::int32_t>(words.size()));
-    StoreI32LE(out->data() + kOfsGlcmdsAt, static_cast<std::int32_t>(at));
-    StoreI32LE(out->data() + kOfsEndAt, static_cast<std::int32_t>(total));
+    // The end of the model's data covers the new list.
+    const std::int64_t end = LoadI32LE(out->data() + kMd2OfsEndAt);
+    if (end < static_cast<std::int64_t>(place.at + newBytes)) {
+        StoreI32LE(out->data() + kMd2OfsEndAt, static_cast<std::int32_t>(place.at + newBytes));
+    }
+    StoreI32LE(out->data() + kMd2NumGlcmdsAt, static_cast<std::int32_t>(words.size()));
+    StoreI32LE(out->data() + kMd2OfsGlcmdsAt, static_cast<std::int32_t>(place.at));
     stats->triangles = h.num_tris;
     stats->words = static_cast<int>(words.size());
     stats->runs = CountGlRuns(words);
-    return true;
-}
-
-bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string* error) {
-    std::random_device random;
-    const std::string temporary = path + ".tmp" + std::to_string(random() % 1000000u);
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        *error = "cannot create " + temporary;
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    const bool closed = std::fclose(file) == 0;
-    std::error_code ignored;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, ignored);
-        *error = "cannot write " + temporary;
-        return false;
-    }
-    std::error_code renamed;
-    std::filesystem::rename(temporary, path, renamed);
-    if (renamed) {
-        std::filesystem::remove(temporary, ignored);
-        *error = "cannot replace " + path + ": " + renamed.message();
-        return false;
-    }
     return true;
 }
 
@@ -153,5 +118,8 @@ bool RewriteWithGlCommands(const std::string& inPath, const std::string& outPath
         *error = inPath + ": " + *error;
         return false;
     }
-    return WriteFileReplacing(outPath, out, error);
+    const ReadBackCheck verify = [&in](const std::vector<std::uint8_t>& written, std::string* why) {
+        return VerifyGlRewrite(in, written, why);
+    };
+    return WriteFileReplacing(outPath, out, verify, error);
 }

@@ -5,9 +5,10 @@
 #include <vector>
 
 #include "md2tool/md2_tool_cli.h"
+#include "md2tool/tool_arguments.h"
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = ToolArguments(argc, argv);
     ToolOutput output;
     const int status = RunMd2Tool(args, &output);
     std::fputs(output.out.c_str(), stdout);

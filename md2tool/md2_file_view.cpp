@@ -1,34 +1,12 @@
 #include "md2tool/md2_file_view.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
 
-constexpr long kLargestFileBytes = 0x7FFFFFFF;
+constexpr std::size_t kLargestFileBytes = 0x7FFFFFFF;
 
 }  // namespace
-
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *error = "cannot open " + path;
-        return false;
-    }
-    bool read = false;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long end = std::ftell(file);
-        if (end >= 0 && end <= kLargestFileBytes && std::fseek(file, 0, SEEK_SET) == 0) {
-            bytes->resize(static_cast<std::size_t>(end));
-            read = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-        }
-    }
-    std::fclose(file);
-    if (!read) {
-        *error = "cannot read " + path;
-    }
-    return read;
-}
 
 bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* view, std::string* error) {
     if (length < kMd2HeaderBytes) {
@@ -39,7 +17,7 @@ bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* vie
         *error = "not an MD2 file (no IDP2 magic)";
         return false;
     }
-    if (length > static_cast<std::size_t>(kLargestFileBytes)) {
+    if (length > kLargestFileBytes) {
         *error = "file of 2 GiB or more";
         return false;
     }

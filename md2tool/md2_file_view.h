@@ -16,10 +16,6 @@ struct Md2FileView {
     Md2Header header;
 };
 
-// Reads a whole file; false with a message when it cannot be opened or read,
-// or is 2 GiB or more.
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
-
 // False with a message when the bytes are too short for a header or do not
 // start with the MD2 magic.
 bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* view, std::string* error);

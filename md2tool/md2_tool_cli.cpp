@@ -1,8 +1,10 @@
 #include "md2tool/md2_tool_cli.h"
 
 #include "md2tool/glcmd_rewrite.h"
+#include "md2tool/gltf_command.h"
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/tool_files.h"
 #ifdef CORVANE_MD2_PREVIEW
 #include "md2tool/preview_command.h"
 #endif
@@ -12,12 +14,17 @@ namespace {
 constexpr char kUsage[] =
     "usage: corvane-md2 check [--json] FILE.md2...\n"
     "       corvane-md2 glcmds IN.md2 [-o OUT.md2]\n"
+    "       corvane-md2 gltf IN.md2 -o OUT.glb|OUT.gltf [--fps N] [--skin IMAGE]... [--scale S]\n"
+    "                        [--frames all|A-B|name]\n"
     "       corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
     "                           [--size WxH] [--columns N] [--triangles]\n"
     "  check    report what a Quake 2 engine refuses in each file (errors) and what is\n"
     "           likely wrong (warnings), one line per finding; --json for JSON\n"
     "  glcmds   build the GL command list (triangle strips and fans) from the triangles\n"
     "           and write the file with it: in place, or to OUT.md2\n"
+    "  gltf     write the model as glTF 2.0 with every frame as a morph target and one\n"
+    "           animation per frame name (default 10 frames per second), its skins\n"
+    "           (beside the model, or --skin) as PNG textures and material variants\n"
     "  preview  draw every chosen frame into a contact sheet PNG, one labelled cell per\n"
     "           frame (cell size WxH, default 192x192), textured with --skin or the\n"
     "           model's first skin found beside it (Linux only); from the GL command\n"
@@ -111,6 +118,9 @@ int RunMd2Tool(const std::vector<std::string>& args, ToolOutput* output) {
     }
     if (args[0] == "glcmds") {
         return GlCommands(args, output);
+    }
+    if (args[0] == "gltf") {
+        return RunGltfCommand(args, output);
     }
     if (args[0] == "preview") {
 #ifdef CORVANE_MD2_PREVIEW

@@ -2,8 +2,8 @@
 // appears whole or not at all.
 #include <stb_image_write.h>
 
-#include "md2tool/glcmd_rewrite.h"
 #include "md2tool/rgba_image.h"
+#include "md2tool/tool_files.h"
 
 namespace {
 
@@ -15,13 +15,18 @@ void AppendBytes(void* context, void* data, int size) {
 
 }  // namespace
 
+bool EncodePng(const RgbaImage& image, std::vector<std::uint8_t>* png) {
+    png->clear();
+    return image.width > 0 && image.height > 0 &&
+           stbi_write_png_to_func(AppendBytes, png, image.width, image.height, 4, image.pixels.data(),
+                                  image.width * 4) != 0;
+}
+
 bool WritePng(const std::string& path, const RgbaImage& image, std::string* error) {
     std::vector<std::uint8_t> png;
-    if (image.width <= 0 || image.height <= 0 ||
-        stbi_write_png_to_func(AppendBytes, &png, image.width, image.height, 4, image.pixels.data(),
-                               image.width * 4) == 0) {
+    if (!EncodePng(image, &png)) {
         *error = "the PNG could not be encoded";
         return false;
     }
-    return WriteFileReplacing(path, png, error);
+    return WriteFileReplacing(path, png, {}, error);
 }

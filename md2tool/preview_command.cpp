@@ -5,9 +5,12 @@
 #include <filesystem>
 
 #include "md2/md2_frame_positions.h"
+#include "md2tool/frame_choice.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_tool_cli.h"
 #include "md2tool/preview_render.h"
+#include "md2tool/skin_lookup.h"
+#include "md2tool/tool_files.h"
 #include "md2tool/tool_model.h"
 
 namespace {
@@ -62,86 +65,6 @@ bool ParseArgs(const std::vector<std::string>& args, PreviewArgs* parsed) {
     return !parsed->input.empty() && !parsed->output.empty();
 }
 
-std::string WithoutTrailingDigits(const std::string& name) {
-    std::size_t end = name.size();
-    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9') {
-        --end;
-    }
-    return name.substr(0, end);
-}
-
-// "all", a frame number, a range A-B of frame numbers, or a name: the frame
-// of that name, else every frame of the animation of that name.
-bool SelectFrames(const Md2Model& model, const std::string& choice, std::vector<int>* frames, std::string* error) {
-    frames->clear();
-    if (choice == "all") {
-        for (int f = 0; f < model.frameCount; ++f) {
-            frames->push_back(f);
-        }
-        return true;
-    }
-    const std::size_t dash = choice.find('-');
-    const std::string first = choice.substr(0, dash);
-    const std::string last = dash == std::string::npos ? first : choice.substr(dash + 1);
-    if (!first.empty() && first.find_first_not_of("0123456789") == std::string::npos && !last.empty() &&
-        last.find_first_not_of("0123456789") == std::string::npos) {
-        const long a = std::strtol(first.c_str(), nullptr, 10);
-        const long b = std::strtol(last.c_str(), nullptr, 10);
-        if (a > b || b >= model.frameCount) {
-            *error = "frames " + choice + " are not within 0-" + std::to_string(model.frameCount - 1);
-            return false;
-        }
-        for (long f = a; f <= b; ++f) {
-            frames->push_back(static_cast<int>(f));
-        }
-        return true;
-    }
-    for (int f = 0; f < model.frameCount; ++f) {
-        if (model.frames[f].name == choice) {
-            frames->push_back(f);
-            return true;
-        }
-    }
-    for (int f = 0; f < model.frameCount; ++f) {
-        if (WithoutTrailingDigits(model.frames[f].name) == choice) {
-            frames->push_back(f);
-        }
-    }
-    if (frames->empty()) {
-        *error = "no frame or animation is named " + choice;
-        return false;
-    }
-    return true;
-}
-
-// The model's first skin, by its file name beside the model file, or by
-// the same name with another of the readable extensions.
-std::string FindSkinBeside(const Md2FileView& view, const std::string& modelPath) {
-    if (view.header.num_skins <= 0 || !SkinsInFile(view)) {
-        return {};
-    }
-    const Md2SkinRecord skin = SkinAt(view, 0);
-    std::string name(skin.path, strnlen(skin.path, kMd2SkinBytes));
-    const std::size_t slash = name.find_last_of("/\\");
-    if (slash != std::string::npos) {
-        name = name.substr(slash + 1);
-    }
-    if (name.empty()) {
-        return {};
-    }
-    const std::filesystem::path folder = std::filesystem::path(modelPath).parent_path();
-    std::error_code ignored;
-    if (std::filesystem::is_regular_file(folder / name, ignored)) {
-        return (folder / name).string();
-    }
-    const std::string stem = std::filesystem::path(name).stem().string();
-    for (const char* extension : {".pcx", ".tga", ".png"}) {
-        if (std::filesystem::is_regular_file(folder / (stem + extension), ignored)) {
-            return (folder / (stem + extension)).string();
-        }
-    }
-    return {};
-}
 
 // Triangles and GL commands checked against the counts; GL commands that do
 // not decode are passed over for the triangle list.
@@ -160,8 +83,7 @@ bool BuildGeometry(const Md2FileView& view, const Md2Model& model, const std::ve
         GlDrawnTriangle drawn;
         for (int k = 0; k < 3; ++k) {
             const Md2TexCoordRecord st = TexCoordAt(view, t.index_st[k]);
-            drawn.corners[k] = {t.index_xyz[k], (static_cast<float>(st.s) + 0.5f) / width,
-                                (static_cast<float>(st.t) + 0.5f) / height};
+            drawn.corners[k] = {t.index_xyz[k], GlTexCoord(st.s, width), GlTexCoord(st.t, height)};
         }
         geometry->triangles.push_back(drawn);
     }
@@ -217,7 +139,7 @@ int RunPreviewCommand(const std::vector<std::string>& args, ToolOutput* output) 
         ready = BuildGeometry(view, model, frames, parsed.triangles, &geometry, output);
     }
     RgbaImage skin;
-    std::string skinPath = parsed.skin.empty() ? FindSkinBeside(view, parsed.input) : parsed.skin;
+    std::string skinPath = parsed.skin.empty() ? FindSkinBeside(view, 0, parsed.input) : parsed.skin;
     if (ready && !skinPath.empty() && !LoadSkinImage(skinPath, &skin, &error)) {
         output->err += "corvane-md2: " + error + "\n";
         ready = false;

@@ -18,6 +18,9 @@ bool LoadSkinImage(const std::string& path, RgbaImage* image, std::string* error
 // A grey checker of 8 x 8 squares, for models without a skin image.
 RgbaImage CheckerImage(int width, int height);
 
+// The picture as PNG bytes; false when it is empty or cannot be encoded.
+bool EncodePng(const RgbaImage& image, std::vector<std::uint8_t>* png);
+
 // Writes the picture as a PNG through a temporary file; nothing is left
 // behind on failure.
 bool WritePng(const std::string& path, const RgbaImage& image, std::string* error);

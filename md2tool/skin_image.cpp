@@ -7,6 +7,7 @@
 
 #include "md2tool/md2_file_view.h"
 #include "md2tool/rgba_image.h"
+#include "md2tool/tool_files.h"
 
 namespace {
 

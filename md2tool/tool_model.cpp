@@ -2,6 +2,8 @@
 
 #include "md2/md2_parse.h"
 #include "md2/read_cursor.h"
+#include "md2tool/md2_file_view.h"
+#include "md2tool/md2_sections.h"
 
 bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* model, std::string* error) {
     *model = Md2Model{};
@@ -13,6 +15,19 @@ bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* m
     const int result = ParseMd2(&cursor, model, nullptr);
     if (result != 1) {
         *error = result == 3 ? "the reader finds no MD2 file" : "the reader refuses the file";
+        // Which section is out of place, when one is.
+        Md2FileView view;
+        std::string ignored;
+        if (result != 3 && OpenMd2View(bytes, length, &view, &ignored)) {
+            const bool inFile[] = {SkinsInFile(view), TexCoordsInFile(view), TrianglesInFile(view), FramesInFile(view)};
+            for (int s = 0; s < kMd2GlSection; ++s) {
+                if (!inFile[s]) {
+                    *error = std::string("the ") + SectionName(s) + " lie outside the file's " +
+                             std::to_string(view.length) + " bytes";
+                    break;
+                }
+            }
+        }
         return false;
     }
     return true;

@@ -14,9 +14,19 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
 done
+# Node.js and npm from Debian, unless the machine has its own (whose nodejs
+# package conflicts with Debian's npm).
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+  missing+=(nodejs npm)
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" = 0 ] || sudo="sudo"
   $sudo apt-get update
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+# The Khronos glTF Validator, for the tests of corvane-md2 gltf.
+tests_gltf="$(cd "$(dirname "$0")/../tests/gltf" && pwd)"
+if [ ! -f "$tests_gltf/node_modules/gltf-validator/package.json" ]; then
+  (cd "$tests_gltf" && npm ci --no-audit --no-fund --loglevel=error)
 fi

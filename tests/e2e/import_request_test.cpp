@@ -28,39 +28,6 @@ std::vector<TemplateControl> WithCounts(const char* frames, const char* skins) {
     return controls;
 }
 
-// Host position i after the turn into the host's axes: (x, y, z) -> (x, z, -y).
-void ExpectHostPositions(HostScene* scene, const std::vector<float>& model) {
-    ASSERT_EQ(static_cast<std::size_t>(scene->vertices.count) * 3, model.size());
-    for (int i = 0; i < scene->vertices.count; ++i) {
-        const float* p = scene->vertices.items[i].position;
-        EXPECT_EQ(p[0], model[3 * i]) << "vertex " << i;
-        EXPECT_EQ(p[1], model[3 * i + 2]) << "vertex " << i;
-        EXPECT_EQ(p[2], -model[3 * i + 1]) << "vertex " << i;
-    }
-}
-
-// Face i is triangle i with its winding reversed: corners (c, b, a) of the
-// file's (a, b, c), each corner with its texture coordinate scaled by the
-// reciprocal of the skin size.
-void ExpectHostFaces(HostScene* scene, const Md2BuilderModel& model) {
-    ASSERT_EQ(scene->meshes.count, 1);
-    const HostMesh& mesh = scene->meshes.items[0];
-    ASSERT_EQ(static_cast<std::size_t>(mesh.faceCount), model.triangles.size());
-    const float toU = 1.0f / static_cast<float>(model.skinWidth);
-    const float toV = 1.0f / static_cast<float>(model.skinHeight);
-    for (int f = 0; f < mesh.faceCount; ++f) {
-        const auto& triangle = model.triangles[static_cast<std::size_t>(f)];
-        const HostFace& face = mesh.faces[f];
-        ASSERT_NE(face.uv, nullptr);
-        for (int c = 0; c < 3; ++c) {
-            EXPECT_EQ(face.vertexIndices[c], triangle[static_cast<std::size_t>(2 - c)]) << "face " << f << " corner " << c;
-            const auto& st = model.texCoords[static_cast<std::size_t>(triangle[static_cast<std::size_t>(5 - c)])];
-            EXPECT_EQ(face.uv->cornerUVs[c].u, static_cast<float>(st[0]) * toU) << "face " << f << " corner " << c;
-            EXPECT_EQ(face.uv->cornerUVs[c].v, static_cast<float>(st[1]) * toV) << "face " << f << " corner " << c;
-        }
-    }
-}
-
 std::string GroupName(HostScene* scene) {
     return scene->groups.count > 0 ? std::string(scene->groups.items[0].name.narrow) : std::string();
 }

@@ -42,3 +42,10 @@ protected:
 // Frame `frame` of a builder model, decoded the way a reader must: byte times
 // scale plus translate, in single precision.
 std::vector<float> DecodedPositions(const Md2BuilderModel& model, int frame);
+
+// Host position i after the turn into the host's axes: (x, y, z) -> (x, z, -y).
+void ExpectHostPositions(HostScene* scene, const std::vector<float>& model);
+// Face i is triangle i with its winding reversed: corners (c, b, a) of the
+// file's (a, b, c), each corner with its texture coordinate scaled by the
+// reciprocal of the skin size.
+void ExpectHostFaces(HostScene* scene, const Md2BuilderModel& model);

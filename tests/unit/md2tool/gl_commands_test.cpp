@@ -11,6 +11,7 @@
 
 #include "md2tool/gl_commands.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/tool_files.h"
 #include "md2tool/tool_model.h"
 #include "support/decoded_frame.h"
 #include "support/test_env.h"
@@ -275,3 +276,42 @@ TEST(GlCommands, RewriteKeepsEveryOtherSectionAndMovesTheOnesBehind) {
 }
 
 }  // namespace
+
+// The check a rewrite passes before it replaces a file refuses every change
+// beyond the list.
+TEST(GlCommands, VerificationRefusesAnyChangeBeyondTheList) {
+    Md2Layout layout;
+    const std::vector<std::uint8_t> in = BuildMd2File(MakeToolModel(8, 6, 3), &layout);
+    const std::vector<std::uint8_t> good = WithGlCommands(in);
+    std::string error;
+    ASSERT_TRUE(VerifyGlRewrite(in, good, &error)) << error;
+    const std::size_t listAt = static_cast<std::size_t>(GetI32(good, kFieldOfsGlcmds));
+    struct Tamper {
+        const char* what;
+        std::size_t at;  // the byte changed, or the field set to `value`
+        bool field;
+        std::int32_t value;
+    };
+    const Tamper tampers[] = {
+        {"a skin byte", layout.ofsSkins + 3, false, 0},
+        {"a texture coordinate", layout.ofsSt + 1, false, 0},
+        {"a triangle index", layout.ofsTris, false, 0},
+        {"a frame's vertex", layout.ofsFrames + 40, false, 0},
+        {"the version", kFieldVersion, true, 7},
+        {"the skin width", kFieldSkinWidth, true, 32},
+        {"the list moved over the header", kFieldOfsGlcmds, true, 0},
+        {"the list moved over the frames", kFieldOfsGlcmds, true, static_cast<std::int32_t>(layout.ofsFrames)},
+        {"a list word", listAt + 8, false, 0},
+        {"the list cut short", kFieldNumGlcmds, true, 3},
+    };
+    for (const Tamper& t : tampers) {
+        SCOPED_TRACE(t.what);
+        std::vector<std::uint8_t> out = good;
+        if (t.field) {
+            PutI32(out, t.at, t.value);
+        } else {
+            out[t.at] ^= 0x5A;
+        }
+        EXPECT_FALSE(VerifyGlRewrite(in, out, &error));
+    }
+}

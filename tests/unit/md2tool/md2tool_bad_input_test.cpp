@@ -6,6 +6,7 @@
 
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_tool_cli.h"
+#include "md2tool/tool_files.h"
 #include "support/test_env.h"
 #include "unit/md2tool/md2tool_test_support.h"
 
@@ -25,6 +26,8 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
     const std::string truncated = dir + "truncated.md2";
     const std::string cut = dir + "cut.md2";
     const std::string text = dir + "text.md2";
+    const std::string whole = dir + "whole.md2";
+    ASSERT_TRUE(WriteBinaryFile(whole, good));
     ASSERT_TRUE(WriteBinaryFile(truncated, std::vector<std::uint8_t>(good.begin(), good.begin() + 40)));
     // Header whole, sections cut off: check reports them; glcmds cannot build.
     ASSERT_TRUE(WriteBinaryFile(cut, std::vector<std::uint8_t>(good.begin(), good.begin() + 100)));
@@ -48,6 +51,11 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         {{"glcmds", truncated, "-o", dir + "no/such/folder/out.md2"}, 1, "truncated"},
         {{"preview", text, "-o", png}, 1, TestOnWindows() ? "OSMesa" : "not an MD2 file"},
         {{"preview", truncated, "-o", png}, 1, TestOnWindows() ? "OSMesa" : "truncated"},
+        {{"gltf", truncated, "-o", dir + "out.glb"}, 1, "truncated"},
+        {{"gltf", cut, "-o", dir + "out.gltf"}, 1, "lie outside the file"},
+        {{"gltf", whole, "-o", dir + "no/such/folder/out.glb"}, 1, "out.glb: cannot write"},
+        {{"gltf", whole, "-o", dir + "out.glb", "--skin", text}, 1, "skins are read from PCX, TGA or PNG files"},
+        {{"gltf", whole, "-o", dir + "out.obj"}, 1, "usage"},
         {{"glcmds"}, 1, "usage"},
         {{"frobnicate"}, 1, "usage"},
     };
@@ -56,7 +64,7 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         ToolOutput output;
         EXPECT_EQ(RunMd2Tool(c.args, &output), c.status);
         EXPECT_NE((output.err + output.out).find(c.message), std::string::npos) << output.err << output.out;
-        EXPECT_EQ(FilesIn(dir), 3u);
+        EXPECT_EQ(FilesIn(dir), 4u);
     }
     // In place: the file is left as it was.
     ToolOutput output;

@@ -10,6 +10,7 @@
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_tool_cli.h"
 #include "md2tool/preview_render.h"
+#include "md2tool/tool_files.h"
 #include "support/test_env.h"
 #include "unit/md2tool/md2tool_test_support.h"
 

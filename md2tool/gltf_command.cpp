@@ -1,0 +1,189 @@
+#include "md2tool/gltf_command.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "md2tool/frame_choice.h"
+#include "md2tool/gltf_writer.h"
+#include "md2tool/md2_file_view.h"
+#include "md2tool/skin_lookup.h"
+#include "md2tool/tool_files.h"
+#include "md2tool/tool_model.h"
+
+namespace {
+
+struct GltfArgs {
+    std::string input;
+    std::string output;
+    std::string frames = "all";
+    std::vector<std::string> skins;
+    float fps = 10;
+    float scale = 1;
+};
+
+// A finite number above 0 and below 1e6.
+bool ParseFactor(const std::string& text, float* value) {
+    char* end = nullptr;
+    const float parsed = std::strtof(text.c_str(), &end);
+    if (text.empty() || *end != 0 || !std::isfinite(parsed) || parsed <= 0 || parsed >= 1e6f) {
+        return false;
+    }
+    *value = parsed;
+    return true;
+}
+
+bool EndsWith(const std::string& text, const char* tail) {
+    const std::size_t n = std::strlen(tail);
+    return text.size() >= n && text.compare(text.size() - n, n, tail) == 0;
+}
+
+bool ParseArgs(const std::vector<std::string>& args, GltfArgs* parsed) {
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "-o" && hasValue) {
+            parsed->output = args[++i];
+        } else if (args[i] == "--frames" && hasValue) {
+            parsed->frames = args[++i];
+        } else if (args[i] == "--skin" && hasValue) {
+            parsed->skins.push_back(args[++i]);
+        } else if (args[i] == "--fps" && hasValue) {
+            if (!ParseFactor(args[++i], &parsed->fps)) {
+                return false;
+            }
+        } else if (args[i] == "--scale" && hasValue) {
+            if (!ParseFactor(args[++i], &parsed->scale)) {
+                return false;
+            }
+        } else if (parsed->input.empty() && !args[i].empty() && args[i][0] != '-') {
+            parsed->input = args[i];
+        } else {
+            return false;
+        }
+    }
+    return !parsed->input.empty() && (EndsWith(parsed->output, ".glb") || EndsWith(parsed->output, ".gltf"));
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+// The skins given, else those the file names that lie beside it; a skin the
+// file names but that is not there is a warning, one that does not decode
+// an error.
+bool LoadSkins(const GltfArgs& args, const Md2FileView& view, std::vector<GltfSkin>* skins, ToolOutput* output) {
+    std::vector<std::string> paths = args.skins;
+    if (paths.empty()) {
+        for (int i = 0; i < view.header.num_skins; ++i) {
+            const std::string found = FindSkinBeside(view, i, args.input);
+            if (found.empty()) {
+                output->err += "corvane-md2: warning: " + args.input + ": skin " + std::to_string(i) + " \"" +
+                               SkinNameOf(view, i) + "\" is not beside the model; it is left out\n";
+            } else {
+                paths.push_back(found);
+            }
+        }
+    }
+    for (const std::string& path : paths) {
+        GltfSkin skin;
+        skin.name = Utf8(ToolPath(path).filename());
+        std::string error;
+        if (!LoadSkinImage(path, &skin.image, &error)) {
+            output->err += "corvane-md2: " + error + "\n";
+            return false;
+        }
+        skins->push_back(std::move(skin));
+    }
+    return true;
+}
+
+// The .gltf's buffer and images beside it, then the JSON; files this run
+// made are removed again when a later one fails.
+bool WriteGltfFiles(const GltfArgs& args, const GltfOptions& options, const GltfFiles& files, std::string* error) {
+    const std::filesystem::path folder = ToolPath(args.output).parent_path();
+    std::vector<std::pair<std::string, const std::vector<std::uint8_t>*>> parts;
+    if (!options.binary) {
+        parts.emplace_back(Utf8(folder / ToolPath(options.bufferUri)), &files.buffer);
+        for (std::size_t i = 0; i < files.images.size(); ++i) {
+            parts.emplace_back(Utf8(folder / ToolPath(options.imageUris[i])), &files.images[i]);
+        }
+    }
+    parts.emplace_back(args.output, &files.main);
+    std::vector<std::string> made;
+    for (const auto& [path, bytes] : parts) {
+        std::error_code ignored;
+        const bool existed = std::filesystem::exists(ToolPath(path), ignored);
+        if (!WriteFileReplacing(path, *bytes, {}, error)) {
+            for (const std::string& earlier : made) {
+                std::filesystem::remove(ToolPath(earlier), ignored);
+            }
+            return false;
+        }
+        if (!existed) {
+            made.push_back(path);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
+    GltfArgs parsed;
+    if (!ParseArgs(args, &parsed)) {
+        output->err +=
+            "usage: corvane-md2 gltf IN.md2 -o OUT.glb|OUT.gltf [--fps N] [--skin IMAGE]... [--scale S]\n"
+            "                        [--frames all|A-B|name]\n";
+        return kToolBadInput;
+    }
+    std::vector<std::uint8_t> bytes;
+    Md2FileView view;
+    Md2Model model;
+    std::string error;
+    if (!ReadFileBytes(parsed.input, &bytes, &error) || !OpenMd2View(bytes.data(), bytes.size(), &view, &error) ||
+        !LoadModelForTool(bytes.data(), bytes.size(), &model, &error)) {
+        output->err += "corvane-md2: " + (error.rfind(parsed.input, 0) == 0 ? error : parsed.input + ": " + error) + "\n";
+        return kToolBadInput;
+    }
+    GltfOptions options;
+    options.fps = parsed.fps;
+    options.scale = parsed.scale;
+    options.binary = EndsWith(parsed.output, ".glb");
+    std::vector<GltfSkin> skins;
+    bool ready = true;
+    if (view.header.skinwidth <= 0 || view.header.skinheight <= 0 || view.header.num_xyz <= 0 ||
+        !TriangleIndicesInRange(view)) {
+        output->err += "corvane-md2: " + parsed.input +
+                       ": the skin size or the triangles' vertex and texture coordinate indices are out of range\n";
+        ready = false;
+    } else if (!SelectFrames(model, parsed.frames, &options.frames, &error)) {
+        output->err += "corvane-md2: " + parsed.input + ": " + error + "\n";
+        ready = false;
+    } else {
+        ready = LoadSkins(parsed, view, &skins, output);
+    }
+    GltfFiles files;
+    if (ready) {
+        const std::string stem = Utf8(ToolPath(parsed.output).stem());
+        options.bufferUri = stem + ".bin";
+        for (std::size_t i = 0; i < skins.size(); ++i) {
+            options.imageUris.push_back(stem + "_skin" + std::to_string(i) + ".png");
+        }
+        ready = BuildGltf(view, model, skins, options, &files, &error) &&
+                WriteGltfFiles(parsed, options, files, &error);
+        if (!ready) {
+            output->err += "corvane-md2: " + (error.rfind(parsed.output, 0) == 0 ? error : parsed.output + ": " + error) +
+                           "\n";
+        }
+    }
+    const std::size_t frames = options.frames.size();
+    ReleaseToolModel(&model);
+    if (!ready) {
+        return kToolBadInput;
+    }
+    output->out += parsed.output + ": " + std::to_string(frames) + " frames as morph targets, " +
+                   std::to_string(skins.size()) + " skins, " + std::to_string(files.main.size()) + " bytes\n";
+    return kToolOk;
+}

@@ -1,0 +1,352 @@
+#include "md2tool/gltf_writer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <map>
+
+#include <nlohmann/json.hpp>
+
+#include "md2/md2_frame_positions.h"
+#include "md2/md2_normals.h"
+#include "md2tool/frame_choice.h"
+#include "md2tool/gl_commands.h"
+
+namespace {
+
+using nlohmann::json;
+
+constexpr int kFloat = 5126;
+constexpr int kUnsignedShort = 5123;
+constexpr int kUnsignedInt = 5125;
+constexpr int kArrayBuffer = 34962;
+constexpr int kElementArrayBuffer = 34963;
+constexpr int kNearest = 9728;
+constexpr std::uint64_t kLargestOutput = 0x7FFFFFFF;
+
+std::uint64_t Padded(std::uint64_t bytes) { return (bytes + 3) & ~std::uint64_t{3}; }
+
+// A glTF vertex: a file vertex with one of its texture coordinates.
+struct Corner {
+    int vertex;
+    int texCoord;
+};
+
+struct Mesh {
+    std::vector<Corner> corners;    // the glTF vertices
+    std::vector<std::uint32_t> indices;  // three per triangle, winding turned
+};
+
+Mesh BuildMesh(const Md2Model& model) {
+    Mesh mesh;
+    std::map<std::pair<int, int>, std::uint32_t> known;
+    for (int t = 0; t < model.triangleCount; ++t) {
+        const Md2Triangle& triangle = model.triangles[t];
+        for (int k = 2; k >= 0; --k) {
+            const std::pair<int, int> key{triangle.vertexIndices[k], triangle.texCoordIndices[k]};
+            const auto [at, added] = known.emplace(key, static_cast<std::uint32_t>(mesh.corners.size()));
+            if (added) {
+                mesh.corners.push_back({key.first, key.second});
+            }
+            mesh.indices.push_back(at->second);
+        }
+    }
+    return mesh;
+}
+
+// glTF's axes from the model's: (x, y, z) -> (x, z, -y).
+struct Vec3 {
+    float v[3];
+};
+Vec3 TurnAxes(float x, float y, float z) { return {{x, z, -y}}; }
+
+Vec3 NormalOf(std::uint8_t index) {
+    if (index >= kMd2NormalCount) {
+        return {{0, 1, 0}};  // outside the table: straight up
+    }
+    const float* n = kMd2Normals[index];
+    return TurnAxes(n[0], n[1], n[2]);
+}
+
+// One frame's positions and normals per glTF vertex.
+void FrameValues(const Md2Model& model, const Mesh& mesh, int frame, float scale, std::vector<Md2Position>* decoded,
+                 std::vector<Vec3>* positions, std::vector<Vec3>* normals) {
+    const Md2Frame& f = model.frames[frame];
+    decoded->resize(static_cast<std::size_t>(f.vertexCount));
+    DecodeMd2FramePositions(f, decoded->data());
+    positions->resize(mesh.corners.size());
+    normals->resize(mesh.corners.size());
+    for (std::size_t i = 0; i < mesh.corners.size(); ++i) {
+        const int v = mesh.corners[i].vertex;
+        const Md2Position& p = (*decoded)[static_cast<std::size_t>(v)];
+        (*positions)[i] = TurnAxes(p.x * scale, p.y * scale, p.z * scale);
+        (*normals)[i] = NormalOf(f.vertices[static_cast<std::size_t>(v) * kMd2VertexBytes + 3]);
+    }
+}
+
+struct Bounds {
+    float lo[3] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity(),
+                   std::numeric_limits<float>::infinity()};
+    float hi[3] = {-std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
+                   -std::numeric_limits<float>::infinity()};
+    void Add(const Vec3& p) {
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(lo[a], p.v[a]);
+            hi[a] = std::max(hi[a], p.v[a]);
+        }
+    }
+};
+
+Vec3 Minus(const Vec3& a, const Vec3& b) { return {{a.v[0] - b.v[0], a.v[1] - b.v[1], a.v[2] - b.v[2]}}; }
+
+// The document's accessors, buffer views and where each lies in the buffer.
+struct Layout {
+    json accessors = json::array();
+    json views = json::array();
+    std::uint64_t bytes = 0;
+
+    // A buffer view of `length` bytes at the end; answers its index.
+    int View(std::uint64_t length, int target) {
+        json view = {{"buffer", 0}, {"byteOffset", bytes}, {"byteLength", length}};
+        if (target != 0) {
+            view["target"] = target;
+        }
+        views.push_back(view);
+        bytes += Padded(length);
+        return static_cast<int>(views.size()) - 1;
+    }
+    // An accessor over a view of its own; answers the accessor's index.
+    int Accessor(int componentType, std::size_t componentBytes, std::size_t count, const char* type, int components,
+                 int target) {
+        const int view = View(static_cast<std::uint64_t>(count) * components * componentBytes, target);
+        accessors.push_back({{"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}});
+        return static_cast<int>(accessors.size()) - 1;
+    }
+    std::uint64_t OffsetOf(int accessor) const {
+        return views[accessors[static_cast<std::size_t>(accessor)]["bufferView"].get<std::size_t>()]["byteOffset"]
+            .get<std::uint64_t>();
+    }
+};
+
+void SetBounds(json& accessor, const Bounds& bounds) {
+    accessor["min"] = {bounds.lo[0], bounds.lo[1], bounds.lo[2]};
+    accessor["max"] = {bounds.hi[0], bounds.hi[1], bounds.hi[2]};
+}
+
+void PutFloats(std::uint8_t* at, const Vec3* values, std::size_t count) {
+    std::memcpy(at, values, count * sizeof(Vec3));
+}
+
+}  // namespace
+
+bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
+               const GltfOptions& options, GltfFiles* files, std::string* error) {
+    static_assert(sizeof(Vec3) == 12);
+    const Mesh mesh = BuildMesh(model);
+    const std::size_t vertexCount = mesh.corners.size();
+    const std::size_t targetCount = options.frames.size();
+    const std::vector<FrameGroup> groups = targetCount > 1 ? GroupFramesByName(model, options.frames)
+                                                           : std::vector<FrameGroup>{};
+    std::vector<std::vector<std::uint8_t>> pngs(skins.size());
+    for (std::size_t i = 0; i < skins.size(); ++i) {
+        if (!EncodePng(skins[i].image, &pngs[i])) {
+            *error = "skin " + skins[i].name + " could not be encoded as PNG";
+            return false;
+        }
+    }
+
+    // The first pass: the bounds every position accessor states.
+    std::vector<Md2Position> decoded;
+    std::vector<Vec3> basePositions;
+    std::vector<Vec3> baseNormals;
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    FrameValues(model, mesh, options.frames[0], options.scale, &decoded, &basePositions, &baseNormals);
+    Bounds baseBounds;
+    for (const Vec3& p : basePositions) {
+        baseBounds.Add(p);
+    }
+    std::vector<Bounds> targetBounds(targetCount);
+    for (std::size_t t = 0; t < targetCount; ++t) {
+        FrameValues(model, mesh, options.frames[t], options.scale, &decoded, &positions, &normals);
+        for (std::size_t i = 0; i < vertexCount; ++i) {
+            targetBounds[t].Add(Minus(positions[i], basePositions[i]));
+        }
+    }
+
+    // The document.
+    Layout layout;
+    const bool wide = vertexCount > 0xFFFF;
+    const int indices = layout.Accessor(wide ? kUnsignedInt : kUnsignedShort, wide ? 4 : 2, mesh.indices.size(),
+                                        "SCALAR", 1, kElementArrayBuffer);
+    const int texCoords = layout.Accessor(kFloat, 4, vertexCount, "VEC2", 2, kArrayBuffer);
+    const int basePosition = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
+    SetBounds(layout.accessors[static_cast<std::size_t>(basePosition)], baseBounds);
+    const int baseNormal = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
+    json targets = json::array();
+    json targetNames = json::array();
+    std::vector<int> targetPositions(targetCount);
+    for (std::size_t t = 0; t < targetCount; ++t) {
+        targetPositions[t] = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
+        SetBounds(layout.accessors[static_cast<std::size_t>(targetPositions[t])], targetBounds[t]);
+        const int normal = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
+        targets.push_back({{"POSITION", targetPositions[t]}, {"NORMAL", normal}});
+        targetNames.push_back(model.frames[options.frames[t]].name);
+    }
+    json animations = json::array();
+    std::vector<std::pair<int, int>> keyAccessors;  // times, weights
+    for (const FrameGroup& group : groups) {
+        const std::size_t keys = group.frames.size();
+        const int times = layout.Accessor(kFloat, 4, keys, "SCALAR", 1, 0);
+        const float last = static_cast<float>(keys - 1) / options.fps;
+        layout.accessors[static_cast<std::size_t>(times)]["min"] = {0.0};
+        layout.accessors[static_cast<std::size_t>(times)]["max"] = {last};
+        const int weights = layout.Accessor(kFloat, 4, keys * targetCount, "SCALAR", 1, 0);
+        keyAccessors.emplace_back(times, weights);
+        animations.push_back(
+            {{"name", group.name},
+             {"samplers", {{{"input", times}, {"output", weights}, {"interpolation", "LINEAR"}}}},
+             {"channels", {{{"sampler", 0}, {"target", {{"node", 0}, {"path", "weights"}}}}}}});
+    }
+    json images = json::array();
+    std::vector<int> imageViews;
+    for (std::size_t i = 0; i < pngs.size(); ++i) {
+        if (options.binary) {
+            imageViews.push_back(layout.View(pngs[i].size(), 0));
+            images.push_back({{"bufferView", imageViews.back()}, {"mimeType", "image/png"}, {"name", skins[i].name}});
+        } else {
+            images.push_back({{"uri", options.imageUris.at(i)}, {"name", skins[i].name}});
+        }
+    }
+
+    json primitive = {{"attributes", {{"POSITION", basePosition}, {"NORMAL", baseNormal}, {"TEXCOORD_0", texCoords}}},
+                      {"indices", indices},
+                      {"material", 0},
+                      {"mode", 4},
+                      {"targets", targets}};
+    json document = {{"asset", {{"version", "2.0"}, {"generator", "corvane-md2"}}},
+                     {"scene", 0},
+                     {"scenes", {{{"nodes", {0}}}}},
+                     {"nodes", {{{"mesh", 0}, {"name", "model"}}}},
+                     {"meshes", {{{"primitives", {primitive}}, {"extras", {{"targetNames", targetNames}}}}}},
+                     {"accessors", layout.accessors},
+                     {"bufferViews", layout.views}};
+    json materials = json::array();
+    for (std::size_t i = 0; i < skins.size(); ++i) {
+        materials.push_back({{"name", skins[i].name},
+                             {"pbrMetallicRoughness",
+                              {{"baseColorTexture", {{"index", i}}}, {"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}});
+    }
+    if (skins.empty()) {
+        materials.push_back(
+            {{"name", "untextured"}, {"pbrMetallicRoughness", {{"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}});
+    } else {
+        json textures = json::array();
+        for (std::size_t i = 0; i < skins.size(); ++i) {
+            textures.push_back({{"sampler", 0}, {"source", i}});
+        }
+        document["images"] = images;
+        document["textures"] = textures;
+        document["samplers"] = {{{"magFilter", kNearest}, {"minFilter", kNearest}}};
+    }
+    document["materials"] = materials;
+    if (skins.size() > 1) {
+        json variants = json::array();
+        json mappings = json::array();
+        for (std::size_t i = 0; i < skins.size(); ++i) {
+            variants.push_back({{"name", skins[i].name}});
+            mappings.push_back({{"material", i}, {"variants", {i}}});
+        }
+        document["extensionsUsed"] = {"KHR_materials_variants"};
+        document["extensions"] = {{"KHR_materials_variants", {{"variants", variants}}}};
+        document["meshes"][0]["primitives"][0]["extensions"] = {{"KHR_materials_variants", {{"mappings", mappings}}}};
+    }
+    if (!animations.empty()) {
+        document["animations"] = animations;
+    }
+    json buffer = {{"byteLength", layout.bytes}};
+    if (!options.binary) {
+        buffer["uri"] = options.bufferUri;
+    }
+    document["buffers"] = {buffer};
+
+    // The output, with the buffer's place in it.
+    const std::string text = document.dump();
+    const std::uint64_t jsonBytes = Padded(text.size());
+    const std::uint64_t total = options.binary ? 12 + 8 + jsonBytes + 8 + layout.bytes : text.size();
+    if (total > kLargestOutput || layout.bytes > kLargestOutput) {
+        *error = "the glTF output would pass 2 GiB";
+        return false;
+    }
+    std::uint8_t* bin = nullptr;
+    if (options.binary) {
+        files->main.assign(static_cast<std::size_t>(total), 0);
+        std::uint8_t* out = files->main.data();
+        const std::uint32_t header[] = {0x46546C67u, 2u, static_cast<std::uint32_t>(total),
+                                        static_cast<std::uint32_t>(jsonBytes), 0x4E4F534Au};
+        std::memcpy(out, header, sizeof header);
+        std::memcpy(out + 20, text.data(), text.size());
+        std::memset(out + 20 + text.size(), ' ', jsonBytes - text.size());
+        const std::uint32_t binHeader[] = {static_cast<std::uint32_t>(layout.bytes), 0x004E4942u};
+        std::memcpy(out + 20 + jsonBytes, binHeader, sizeof binHeader);
+        bin = out + 28 + jsonBytes;
+    } else {
+        files->main.assign(text.begin(), text.end());
+        files->buffer.assign(static_cast<std::size_t>(layout.bytes), 0);
+        files->images = pngs;
+        bin = files->buffer.data();
+    }
+
+    // The second pass: every value straight into its place.
+    std::uint8_t* at = bin + layout.OffsetOf(indices);
+    for (std::uint32_t index : mesh.indices) {
+        if (wide) {
+            std::memcpy(at, &index, 4);
+            at += 4;
+        } else {
+            const auto narrow = static_cast<std::uint16_t>(index);
+            std::memcpy(at, &narrow, 2);
+            at += 2;
+        }
+    }
+    at = bin + layout.OffsetOf(texCoords);
+    const float width = static_cast<float>(view.header.skinwidth);
+    const float height = static_cast<float>(view.header.skinheight);
+    for (const Corner& corner : mesh.corners) {
+        const Md2TexCoordRecord st = TexCoordAt(view, corner.texCoord);
+        const float uv[2] = {GlTexCoord(st.s, width), GlTexCoord(st.t, height)};
+        std::memcpy(at, uv, sizeof uv);
+        at += sizeof uv;
+    }
+    PutFloats(bin + layout.OffsetOf(basePosition), basePositions.data(), vertexCount);
+    PutFloats(bin + layout.OffsetOf(baseNormal), baseNormals.data(), vertexCount);
+    std::vector<Vec3> deltas(vertexCount);
+    for (std::size_t t = 0; t < targetCount; ++t) {
+        FrameValues(model, mesh, options.frames[t], options.scale, &decoded, &positions, &normals);
+        for (std::size_t i = 0; i < vertexCount; ++i) {
+            deltas[i] = Minus(positions[i], basePositions[i]);
+        }
+        PutFloats(bin + layout.OffsetOf(targetPositions[t]), deltas.data(), vertexCount);
+        for (std::size_t i = 0; i < vertexCount; ++i) {
+            deltas[i] = Minus(normals[i], baseNormals[i]);
+        }
+        PutFloats(bin + layout.OffsetOf(targetPositions[t] + 1), deltas.data(), vertexCount);
+    }
+    std::size_t firstTarget = 0;
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        std::uint8_t* times = bin + layout.OffsetOf(keyAccessors[g].first);
+        std::uint8_t* weights = bin + layout.OffsetOf(keyAccessors[g].second);
+        const float one = 1.0f;
+        for (std::size_t k = 0; k < groups[g].frames.size(); ++k) {
+            const float time = static_cast<float>(k) / options.fps;
+            std::memcpy(times + 4 * k, &time, 4);
+            std::memcpy(weights + 4 * (k * targetCount + firstTarget + k), &one, 4);
+        }
+        firstTarget += groups[g].frames.size();
+    }
+    for (std::size_t i = 0; i < imageViews.size(); ++i) {
+        std::memcpy(bin + layout.views[static_cast<std::size_t>(imageViews[i])]["byteOffset"].get<std::uint64_t>(),
+                    pngs[i].data(), pngs[i].size());
+    }
+    return true;
+}

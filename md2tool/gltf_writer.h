@@ -1,0 +1,41 @@
+// An MD2 model as glTF 2.0: one mesh of triangles with a glTF vertex per
+// distinct (vertex, texture coordinate) pair of the file's triangles, the
+// first chosen frame as its positions and normals, every chosen frame as a
+// morph target of position and normal deltas, and one animation per group of
+// frames of one name, keyed with one-hot weights. Axes turn from the model's
+// Z up to glTF's Y up, (x, y, z) -> (x, z, -y), and the winding turns
+// with them as the import turns it: corners (c, b, a) of the file's (a, b, c).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "md2/md2_model.h"
+#include "md2tool/md2_file_view.h"
+#include "md2tool/rgba_image.h"
+
+struct GltfSkin {
+    std::string name;  // the material's and the variant's name
+    RgbaImage image;
+};
+
+struct GltfOptions {
+    float fps = 10;
+    float scale = 1;
+    std::vector<int> frames;  // the chosen frames, in order; at least one
+    bool binary = true;       // .glb, else .gltf with the buffer and images beside it
+    std::string bufferUri;    // .gltf: the buffer's file name
+    std::vector<std::string> imageUris;  // .gltf: each skin's PNG file name
+};
+
+struct GltfFiles {
+    std::vector<std::uint8_t> main;  // the .glb, or the .gltf's JSON
+    std::vector<std::uint8_t> buffer;  // .gltf: the .bin
+    std::vector<std::vector<std::uint8_t>> images;  // .gltf: each skin's PNG
+};
+
+// False with a message when a skin cannot be encoded as PNG or the output
+// would pass 2 GiB.
+bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
+               const GltfOptions& options, GltfFiles* files, std::string* error);

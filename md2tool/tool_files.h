@@ -1,0 +1,29 @@
+// Files as the tool reads and writes them. Paths are UTF-8 and opened through
+// wide paths on Windows, so that names outside the ANSI code page work.
+// A file is written beside its target, read back and checked, and only then
+// put in the target's place.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The path of a UTF-8 name.
+std::filesystem::path ToolPath(const std::string& utf8);
+
+// Reads a whole file; false with a message when it cannot be opened or read,
+// or is 2 GiB or more.
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
+
+// Checks the bytes read back from the temporary file; false with the reason.
+using ReadBackCheck = std::function<bool(const std::vector<std::uint8_t>&, std::string*)>;
+
+// Writes the bytes to a temporary file beside `path` (beside the file a
+// symbolic link names), reads them back, runs `check` on them when given,
+// and only then renames the temporary file over the target. On any failure
+// the target is untouched, the temporary file is removed and `error` is one
+// line naming the target and the reason.
+bool WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, const ReadBackCheck& check,
+                        std::string* error);
