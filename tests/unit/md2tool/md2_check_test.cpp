@@ -7,6 +7,7 @@
 
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_tool_cli.h"
+#include "support/allocation_probe.h"
 #include "support/test_env.h"
 #include "unit/md2tool/md2tool_test_support.h"
 
@@ -49,6 +50,8 @@ const RuleCase kCases[] = {
     {"skin height", [](auto& m) { m.skinHeight = 512; }, {}, true, {"skin-height"}, {}},
     {"skin width zero", {}, [](auto& b, auto&) { Header(b, kFieldSkinWidth, 0); }, true, {"skin-size"}, {}},
     {"too many vertices", [](auto& m) { m = MakeToolModel(2049, 2047, 1); }, {}, true, {"vertex-count"}, {}},
+    {"vertex count far past the file", {}, [](auto& b, auto&) { Header(b, kFieldNumXyz, 0x7FFFFFF0); }, true,
+     {"vertex-count", "section"}, {"unused-vertex"}},
     // Frames are stepped by 40 bytes then, so the second one's name is read from vertices.
     {"no vertices", {}, [](auto& b, auto&) { Header(b, kFieldNumXyz, 0); }, true, {"vertex-count", "index", "glcmds"},
      {"frame-name-number"}},
@@ -90,7 +93,9 @@ TEST(Md2Check, EachRuleIsReportedAloneWithItsSeverity) {
     for (const RuleCase& c : kCases) {
         SCOPED_TRACE(c.name);
         const std::vector<std::uint8_t> bytes = CaseFile(c);
+        StartAllocationProbe();
         const Md2CheckResult result = CheckMd2Bytes(bytes.data(), bytes.size());
+        EXPECT_LE(StopAllocationProbe(), ReadAllocationBound(bytes.size()));
         ASSERT_TRUE(result.readable) << result.unreadable;
         std::set<std::string> errors;
         std::set<std::string> warnings;
