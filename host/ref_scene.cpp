@@ -485,11 +485,11 @@ void ReserveRecords(RefSceneData& d) {
     d.animations.reserve(256);
 }
 
-// Empties `from` and hands its storage to the empty `to`.
-template <typename Records>
-void TakeRoom(Records& from, Records& to) {
-    from.clear();
-    to.swap(from);
+// Empties the lists of `from` and hands their storage to the empty ones of `to`.
+template <typename... Records>
+void TakeRoom(RefSceneData& from, RefSceneData& to, std::vector<Records> RefSceneData::*... lists) {
+    ((from.*lists).clear(), ...);
+    ((to.*lists).swap(from.*lists), ...);
 }
 
 }  // namespace
@@ -507,19 +507,10 @@ void RefSceneReset(RefScene* scene) {
     RefSceneData* old = scene->data;
     HostDestroyParentWindow(old->parentWindow);
     auto* fresh = new RefSceneData{};
-    TakeRoom(old->vertices, fresh->vertices);
-    TakeRoom(old->weights, fresh->weights);
-    TakeRoom(old->materials, fresh->materials);
-    TakeRoom(old->materialData, fresh->materialData);
-    TakeRoom(old->groups, fresh->groups);
-    TakeRoom(old->meshes, fresh->meshes);
-    TakeRoom(old->meshData, fresh->meshData);
-    TakeRoom(old->bones, fresh->bones);
-    TakeRoom(old->animations, fresh->animations);
-    TakeRoom(old->animationData, fresh->animationData);
-    TakeRoom(old->placedA, fresh->placedA);
-    TakeRoom(old->placedB, fresh->placedB);
-    TakeRoom(old->texCoords, fresh->texCoords);
+    TakeRoom(*old, *fresh, &RefSceneData::vertices, &RefSceneData::weights, &RefSceneData::materials,
+             &RefSceneData::materialData, &RefSceneData::groups, &RefSceneData::meshes, &RefSceneData::meshData,
+             &RefSceneData::bones, &RefSceneData::animations, &RefSceneData::animationData, &RefSceneData::placedA,
+             &RefSceneData::placedB, &RefSceneData::texCoords);
     delete old;
     scene->data = fresh;
     scene->scene = HostScene{};
