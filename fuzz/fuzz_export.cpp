@@ -12,6 +12,7 @@
 #include "export/export_settings.h"
 #include "export/frame_encoding.h"
 #include "fuzz/scene_bytes.h"
+#include "fuzz/scripted_user.h"
 #include "host/call_log.h"
 
 namespace {
@@ -29,17 +30,11 @@ const char* const kScripts[] = {
 // Frames times vertices above which an input is not worth the time it takes.
 constexpr std::int64_t kMostFrameVertices = 1 << 14;
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static int serial = 0;
+int ExportInput(RefScene* ref, const std::uint8_t* data, std::size_t size) {
     SceneChoices choices{};
-    RefScene* ref = SceneFromBytes(data, size, &choices);
+    SceneFromBytes(ref, data, size, &choices);
     HostScene* scene = RefSceneHost(ref);
-    // A script that differs from the last one starts anew.
-    const std::string script = "#" + std::to_string(serial++) + ";" +
-                               kScripts[choices.script % (sizeof(kScripts) / sizeof(kScripts[0]))];
-    setenv("CORVANE_USER_SCRIPT", script.c_str(), 1);
+    SetUserScript(kScripts[choices.script % (sizeof(kScripts) / sizeof(kScripts[0]))]);
 
     ExportSettings settings = DefaultExportSettings();
     settings.skinWidth = choices.skinWidth;
@@ -52,8 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The host's own calls in the export options restore any count the bytes
     // made negative, so the frames are counted as the write will see them.
     if (options == 1 && ExportFrameTotal(scene) * (ListCount(scene->vertices) + 1) > kMostFrameVertices) {
-        ClearHostCallLog();
-        RefSceneDestroy(ref);
         return -1;
     }
     if (options == 1) {
@@ -66,7 +59,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!HostTrapCalls().empty()) {
         std::abort();
     }
-    ClearHostCallLog();
-    RefSceneDestroy(ref);
     return 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // One scene serves every input, emptied after each, so that an input
+    // releases all it allocated (libFuzzer suspects a leak otherwise).
+    static RefScene* const ref = RefSceneCreate();
+    const int result = ExportInput(ref, data, size);
+    RefSceneReset(ref);
+    ClearHostCallLog();
+    return result;
 }

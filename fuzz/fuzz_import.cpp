@@ -1,6 +1,6 @@
 // The whole import: the MD2 reader on the fuzzer's bytes (after a first byte
 // that picks the frame), then the import-options request with a scripted user
-// who picks that frame, building it into a fresh reference-host scene. Every
+// who picks that frame, building it into a reference-host scene. Every
 // answer must be 0, 1, 2 or 3, a built scene holds one vertex per model
 // vertex and one face per triangle, and the plug-in may call no operation
 // outside the interface.
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/scripted_user.h"
 #include "host/call_log.h"
 #include "host/ref_scene.h"
 #include "import/import_options.h"
@@ -16,12 +17,9 @@
 #include "md2/md2_parse.h"
 #include "res/dialog_ids.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 1 || size >= 0x80000000u) {
-        return -1;
-    }
-    static int serial = 0;
-    RefScene* ref = RefSceneCreate();
+namespace {
+
+int ImportInput(RefScene* ref, const std::uint8_t* data, std::size_t size) {
     HostScene* scene = RefSceneHost(ref);
     const int frame = data[0];
     ReadCursor cursor{data + 1, 0, static_cast<std::uint32_t>(size - 1)};
@@ -31,16 +29,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (read != 0 && read != 3) {
             std::abort();
         }
-        RefSceneDestroy(ref);
         return 0;
     }
     const int vertices = model.frames[0].vertexCount;
     const int triangles = model.triangleCount;
-    // A script that differs from the last one starts anew; a frame beyond the
-    // list leaves the selection where it was.
-    const std::string script = "#" + std::to_string(serial++) + ";select " + std::to_string(IDC_FRAME_LIST) + " " +
-                               std::to_string(frame) + ";press " + std::to_string(IDC_OK);
-    setenv("CORVANE_USER_SCRIPT", script.c_str(), 1);
+    // A frame beyond the list leaves the selection where it was.
+    const std::string steps = "select " + std::to_string(IDC_FRAME_LIST) + " " + std::to_string(frame) + ";press " +
+                              std::to_string(IDC_OK);
+    SetUserScript(steps.c_str());
     static int instance = 0;
     const int answer = ImportOptions(scene, &instance, &model);
     if (answer == 1 && (ListCount(scene->vertices) != vertices || ListCount(scene->meshes) != 1 ||
@@ -50,7 +46,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (answer < 0 || answer > 2 || !HostTrapCalls().empty()) {
         std::abort();
     }
-    ClearHostCallLog();
-    RefSceneDestroy(ref);
     return 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1 || size >= 0x80000000u) {
+        return -1;
+    }
+    // One scene serves every input, emptied after each, so that an input
+    // releases all it allocated (libFuzzer suspects a leak otherwise).
+    static RefScene* const ref = RefSceneCreate();
+    const int result = ImportInput(ref, data, size);
+    RefSceneReset(ref);
+    ClearHostCallLog();
+    return result;
 }

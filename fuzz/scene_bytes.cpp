@@ -101,13 +101,12 @@ void WriteKeys(ByteWriter& out, const Key* keys, int count) {
 
 }  // namespace
 
-RefScene* SceneFromBytes(const std::uint8_t* data, std::size_t size, SceneChoices* choices) {
+void SceneFromBytes(RefScene* scene, const std::uint8_t* data, std::size_t size, SceneChoices* choices) {
     ByteReader in{data, size, 0};
     choices->presence = in.U8();
     choices->script = in.U8();
     choices->skinWidth = in.I32();
     choices->skinHeight = in.I32();
-    RefScene* scene = RefSceneCreate();
     for (int list = 0; list < 7; ++list) {
         if (choices->presence & (1u << list)) {
             RefSetPresence(scene, static_cast<RefList>(list), RefPresence::Present);
@@ -215,7 +214,6 @@ RefScene* SceneFromBytes(const std::uint8_t* data, std::size_t size, SceneChoice
         host->bones.count = -host->bones.count - 1;
         host->animations.count = -host->animations.count - 1;
     }
-    return scene;
 }
 
 std::vector<std::uint8_t> SceneBytes(HostScene* scene, const SceneChoices& choices) {

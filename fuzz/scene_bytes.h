@@ -1,6 +1,7 @@
 // A host scene as a flat run of bytes, for the export fuzzer and its seeds:
-// SceneFromBytes builds a reference-host scene from any bytes (missing bytes
-// read as zero), SceneBytes writes an existing scene in the same form.
+// SceneFromBytes builds into an empty reference-host scene from any bytes
+// (missing bytes read as zero), SceneBytes writes an existing scene in the
+// same form.
 // Values are taken as they come: indices, parents, weights, key times and
 // frame rates may break what the host promises. The one exception is what
 // the plug-in cannot check: the texture-coordinate set has no count, so a
@@ -22,5 +23,5 @@ struct SceneChoices {
     std::int32_t skinHeight;
 };
 
-RefScene* SceneFromBytes(const std::uint8_t* data, std::size_t size, SceneChoices* choices);
+void SceneFromBytes(RefScene* scene, const std::uint8_t* data, std::size_t size, SceneChoices* choices);
 std::vector<std::uint8_t> SceneBytes(HostScene* scene, const SceneChoices& choices);

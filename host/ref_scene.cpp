@@ -473,20 +473,50 @@ const HostOp* SceneOps() {
 
 // --- Life of a scene -------------------------------------------------------------
 
-RefScene* RefSceneCreate() {
-    auto* scene = new RefScene{};
-    scene->data = new RefSceneData{};
-    scene->scene.ops = SceneOps();
-    RefSceneData& d = *scene->data;
-    // Room reserved so that records handed to the plug-in stay in place while
-    // it adds more (a material stays valid while the next one is added).
+namespace {
+
+// Room reserved so that records handed to the plug-in stay in place while it
+// adds more (a material stays valid while the next one is added).
+void ReserveRecords(RefSceneData& d) {
     d.materials.reserve(1024);
     d.materialData.reserve(1024);
     d.groups.reserve(1024);
     d.meshes.reserve(1024);
     d.animations.reserve(256);
+}
+
+// Empties the lists of `from` and hands their storage to the empty ones of `to`.
+template <typename... Records>
+void TakeRoom(RefSceneData& from, RefSceneData& to, std::vector<Records> RefSceneData::*... lists) {
+    ((from.*lists).clear(), ...);
+    ((to.*lists).swap(from.*lists), ...);
+}
+
+}  // namespace
+
+RefScene* RefSceneCreate() {
+    auto* scene = new RefScene{};
+    scene->data = new RefSceneData{};
+    scene->scene.ops = SceneOps();
+    ReserveRecords(*scene->data);
     Sync(scene);
     return scene;
+}
+
+void RefSceneReset(RefScene* scene) {
+    RefSceneData* old = scene->data;
+    HostDestroyParentWindow(old->parentWindow);
+    auto* fresh = new RefSceneData{};
+    TakeRoom(*old, *fresh, &RefSceneData::vertices, &RefSceneData::weights, &RefSceneData::materials,
+             &RefSceneData::materialData, &RefSceneData::groups, &RefSceneData::meshes, &RefSceneData::meshData,
+             &RefSceneData::bones, &RefSceneData::animations, &RefSceneData::animationData, &RefSceneData::placedA,
+             &RefSceneData::placedB, &RefSceneData::texCoords);
+    delete old;
+    scene->data = fresh;
+    scene->scene = HostScene{};
+    scene->scene.ops = SceneOps();
+    ReserveRecords(*fresh);
+    Sync(scene);
 }
 
 void RefSceneDestroy(RefScene* scene) {

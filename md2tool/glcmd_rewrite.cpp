@@ -64,6 +64,16 @@ bool AddGlCommands(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t
         *error = "a triangle names a vertex or texture coordinate outside the file's counts";
         return false;
     }
+    // The new list changes the header's counts and offsets, so a section that
+    // shares bytes with the header cannot keep its own.
+    const Md2SectionSpans spans = SectionSpans(view);
+    const Md2Span header{0, kMd2HeaderBytes};
+    for (int s = 0; s < kMd2SectionCount; ++s) {
+        if (s != kMd2GlSection && SpansOverlap(spans.items[s], header)) {
+            *error = std::string("the ") + SectionName(s) + " overlap the header, which the new list changes";
+            return false;
+        }
+    }
     std::vector<Md2TriangleRecord> triangles(static_cast<std::size_t>(h.num_tris));
     for (std::size_t i = 0; i < triangles.size(); ++i) {
         triangles[i] = TriangleAt(view, static_cast<int>(i));

@@ -62,17 +62,18 @@ bool SectionsKept(const Md2FileView& before, const Md2FileView& after, std::stri
     return true;
 }
 
-// A triangle's corners (vertex, s bits, t bits), turned so that the least
-// corner comes first: the same triangle drawn from any of its corners.
+// A triangle's corners (vertex, s bits, t bits), turned to the least of its
+// three turns: the same triangle drawn from any of its corners, also when
+// one corner appears twice.
 using CornerKey = std::array<std::int64_t, 3>;
 using TriangleKey = std::array<CornerKey, 3>;
 
 TriangleKey KeyOf(const CornerKey (&corners)[3]) {
-    int first = 0;
-    for (int k = 1; k < 3; ++k) {
-        first = corners[k] < corners[first] ? k : first;
+    TriangleKey least = {corners[0], corners[1], corners[2]};
+    for (int first = 1; first < 3; ++first) {
+        least = std::min(least, TriangleKey{corners[first], corners[(first + 1) % 3], corners[(first + 2) % 3]});
     }
-    return {corners[first], corners[(first + 1) % 3], corners[(first + 2) % 3]};
+    return least;
 }
 
 // The list draws every triangle of the file once, with its winding and

@@ -1,5 +1,6 @@
 #include "md2tool/md2_check.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -130,7 +131,10 @@ void CheckTexCoords(const Checker& c) {
 // arrays); repeated corners and vertices no triangle uses are warnings.
 void CheckTriangles(const Checker& c) {
     const Md2Header& h = c.view.header;
-    std::vector<char> usedVertex(static_cast<std::size_t>(h.num_xyz > 0 ? h.num_xyz : 0), 0);
+    // The vertices the triangles use, at most three per triangle: the count
+    // in the header may be far beyond the file.
+    std::vector<int> usedVertices;
+    usedVertices.reserve(3 * static_cast<std::size_t>(h.num_tris > 0 ? h.num_tris : 0));
     int badIndex = 0;
     int firstBad = -1;
     int degenerate = 0;
@@ -147,9 +151,7 @@ void CheckTriangles(const Checker& c) {
             ++badIndex;
             continue;
         }
-        for (int k = 0; k < 3; ++k) {
-            usedVertex[static_cast<std::size_t>(t.index_xyz[k])] = 1;
-        }
+        usedVertices.insert(usedVertices.end(), {t.index_xyz[0], t.index_xyz[1], t.index_xyz[2]});
         if (t.index_xyz[0] == t.index_xyz[1] || t.index_xyz[1] == t.index_xyz[2] || t.index_xyz[0] == t.index_xyz[2]) {
             firstDegenerate = firstDegenerate < 0 ? i : firstDegenerate;
             ++degenerate;
@@ -166,12 +168,16 @@ void CheckTriangles(const Checker& c) {
     if (badIndex > 0) {
         return;  // which vertices are used is unknown then
     }
-    int unused = 0;
-    int firstUnused = -1;
-    for (std::size_t v = 0; v < usedVertex.size(); ++v) {
-        if (!usedVertex[v]) {
-            firstUnused = firstUnused < 0 ? static_cast<int>(v) : firstUnused;
-            ++unused;
+    std::sort(usedVertices.begin(), usedVertices.end());
+    usedVertices.erase(std::unique(usedVertices.begin(), usedVertices.end()), usedVertices.end());
+    const int unused = (h.num_xyz > 0 ? h.num_xyz : 0) - static_cast<int>(usedVertices.size());
+    // The first unused vertex is the first index that differs from its place
+    // among the sorted used ones.
+    int firstUnused = static_cast<int>(usedVertices.size());
+    for (std::size_t v = 0; v < usedVertices.size(); ++v) {
+        if (usedVertices[v] != static_cast<int>(v)) {
+            firstUnused = static_cast<int>(v);
+            break;
         }
     }
     if (unused > 0) {

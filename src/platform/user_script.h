@@ -62,23 +62,49 @@ inline UserStep ParseUserStep(const std::string& step) {
     return parsed;
 }
 
-// The steps of a script, in order, without remarks and empty steps.
-inline std::vector<UserStep> ParseUserScript(const std::string& script) {
-    std::vector<UserStep> steps;
+// Calls visit(step) for the steps of a script in order, without remarks and
+// empty steps, each as written from its first non-blank; stops early when
+// visit answers false.
+template <typename Visit>
+void VisitUserSteps(const std::string& script, Visit visit) {
     std::size_t start = 0;
     while (start <= script.size()) {
         std::size_t end = script.find(';', start);
         if (end == std::string::npos) {
             end = script.size();
         }
-        const std::string step = script.substr(start, end - start);
-        const std::size_t first = step.find_first_not_of(' ');
-        if (first != std::string::npos && step[first] != '#') {
-            steps.push_back(ParseUserStep(step.substr(first)));
+        const std::size_t first = script.find_first_not_of(' ', start);
+        if (first < end && script[first] != '#' && !visit(script.substr(first, end - first))) {
+            return;
         }
         start = end + 1;
     }
+}
+
+// The steps of a script, in order, without remarks and empty steps.
+inline std::vector<UserStep> ParseUserScript(const std::string& script) {
+    std::vector<UserStep> steps;
+    VisitUserSteps(script, [&](const std::string& step) {
+        steps.push_back(ParseUserStep(step));
+        return true;
+    });
     return steps;
+}
+
+// Step `index` of the script (counted as ParseUserScript counts them), parsed
+// without parsing the others; false when the script has fewer steps.
+inline bool UserScriptStep(const std::string& script, std::size_t index, UserStep* out) {
+    bool found = false;
+    VisitUserSteps(script, [&](const std::string& step) {
+        if (index > 0) {
+            --index;
+            return true;
+        }
+        *out = ParseUserStep(step);
+        found = true;
+        return false;
+    });
+    return found;
 }
 
 // Steps as written into a script.

@@ -45,24 +45,16 @@ std::vector<PortableDialog*> openDialogs;
 std::string scriptSeen;
 std::size_t nextStep = 0;
 
-std::vector<UserStep> ScriptSteps() {
+// The next step; false when the script has run out. Only that step is
+// parsed: a dialog looks at the script after every step it takes.
+bool PeekStep(UserStep* step) {
     const char* script = std::getenv("CORVANE_USER_SCRIPT");
     std::string text = script != nullptr ? script : "";
     if (text != scriptSeen) {
         scriptSeen = text;
         nextStep = 0;
     }
-    return ParseUserScript(text);
-}
-
-// The next step; false when the script has run out.
-bool PeekStep(UserStep* step) {
-    std::vector<UserStep> steps = ScriptSteps();
-    if (nextStep >= steps.size()) {
-        return false;
-    }
-    *step = steps[nextStep];
-    return true;
+    return UserScriptStep(text, nextStep, step);
 }
 
 void ConsumeStep() { ++nextStep; }
@@ -106,9 +98,15 @@ std::u16string Utf16(const std::string& text) {
 // A text as a quoted transcript field: control characters escaped.
 std::string Quoted(const std::u16string& text) { return QuoteTranscriptField(Utf8(text)); }
 
-void Transcribe(const std::string& lines) {
+// The transcript's file; null when nothing is transcribed.
+const char* TranscriptPath() {
     const char* path = std::getenv("CORVANE_USER_TRANSCRIPT");
-    if (path == nullptr || *path == 0) {
+    return path != nullptr && *path != 0 ? path : nullptr;
+}
+
+void Transcribe(const std::string& lines) {
+    const char* path = TranscriptPath();
+    if (path == nullptr) {
         return;
     }
     if (std::FILE* file = std::fopen(path, "ab")) {
@@ -133,7 +131,11 @@ constexpr int kUnitsY = 13;
 int PixelsX(int units) { return (units * kUnitsX + 2) / 4; }
 int PixelsY(int units) { return (units * kUnitsY + 4) / 8; }
 
+// Nothing is built when nothing is transcribed: dialogs open and change often.
 void TranscribeDialog(const PortableDialog& dialog, const char* when) {
+    if (TranscriptPath() == nullptr) {
+        return;
+    }
     std::string lines = "dialog " + Quoted(dialog.source->caption) + " " + when + "\n";
     lines += "  units " + std::to_string(kUnitsX) + " " + std::to_string(kUnitsY) + "\n";
     for (const PortableControl& control : dialog.controls) {
@@ -232,7 +234,9 @@ int PlatformRunDialog(void* instance, int templateId, WindowHandle, DialogProced
         Perform(dialog, step, procedure, context);
     }
     openDialogs.pop_back();
-    Transcribe("dialog " + Quoted(source->caption) + " ends " + std::to_string(dialog.code) + "\n");
+    if (TranscriptPath() != nullptr) {
+        Transcribe("dialog " + Quoted(source->caption) + " ends " + std::to_string(dialog.code) + "\n");
+    }
     return dialog.code;
 }
 
@@ -327,6 +331,9 @@ int PlatformMessageBox(WindowHandle, const char16_t* text, const char16_t* title
     }
     if (buttons == kButtonsOk) {
         answer = kButtonOk;
+    }
+    if (TranscriptPath() == nullptr) {
+        return answer;
     }
     Transcribe("messagebox " + Quoted(title != nullptr ? title : u"") + " icon " +
                (icon == kIconError ? "error" : "information") + " buttons " +

@@ -2,6 +2,7 @@
 // plug-in uses: what tests of the plug-in rely on must hold here first.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "host/call_log.h"
@@ -180,4 +181,27 @@ TEST(RefHostScene, TimeRangeAndMaterialCounts) {
     EXPECT_EQ(host->groups.items[0].materialCount, 2);
     EXPECT_EQ(host->groups.items[1].materialCount, 1);
     RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, ResetGivesTheSceneOfACreate) {
+    RefScene* fresh = RefSceneCreate();
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    RefAddVertex(scene, 1, 2, 3);
+    RefAddTexCoord(scene, 0.5f, 0.5f);
+    RefAddMaterial(scene, "skin", "skin.pcx");
+    RefAddFace(scene, RefAddGroup(scene, "body"), {0, 0, 0});
+    RefAddBone(scene, RefBoneSetup{});
+    RefAddAnimation(scene, "run", 10, 0, 1);
+    RefSetFilePath(scene, "/tmp/x.md2");
+    RefSetPresence(scene, RefList::PlacedItemsA, RefPresence::Present);
+    RefSetAnswer(scene, RefAnswer::AllocVertices, 0);
+    ASSERT_NE(GetParentWindow(host), nullptr);
+    RefSceneReset(scene);
+    EXPECT_EQ(std::memcmp(host, RefSceneHost(fresh), sizeof(HostScene)), 0);
+    EXPECT_EQ(RefParentWindow(scene), nullptr);
+    ASSERT_EQ(AllocVertices(host, 2), 1);
+    EXPECT_EQ(host->vertices.count, 2);
+    RefSceneDestroy(scene);
+    RefSceneDestroy(fresh);
 }

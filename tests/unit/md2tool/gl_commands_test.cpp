@@ -235,12 +235,19 @@ TEST(GlCommands, RewriteKeepsEveryOtherSectionAndMovesTheOnesBehind) {
     inFront.insert(inFront.end(), atEnd.begin() + static_cast<long>(layout.ofsFrames), atEnd.end() - 4);
     PutI32(inFront, kFieldOfsGlcmds, static_cast<std::int32_t>(layout.ofsFrames));
     PutI32(inFront, kFieldOfsFrames, static_cast<std::int32_t>(layout.ofsFrames + 4));
+    // A triangle that names one corner twice, strung with two that name it
+    // thrice: the list draws it from the other of its equal corners.
+    Md2BuilderModel repeatedCorners = model;
+    repeatedCorners.triangles = {{0, 1, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}};
+    const std::vector<std::uint8_t> repeated = BuildMd2File(repeatedCorners);
 
-    for (const std::vector<std::uint8_t>* file : {&atEnd, static_cast<const std::vector<std::uint8_t>*>(&inFront)}) {
+    for (const std::vector<std::uint8_t>* file : {&atEnd, static_cast<const std::vector<std::uint8_t>*>(&inFront),
+                                                  static_cast<const std::vector<std::uint8_t>*>(&repeated)}) {
         std::vector<std::uint8_t> out;
         GlRewriteStats stats{};
         std::string error;
         ASSERT_TRUE(AddGlCommands(*file, &out, &stats, &error)) << error;
+        EXPECT_TRUE(VerifyGlRewrite(*file, out, &error)) << error;
         const std::size_t listAt = static_cast<std::size_t>(GetI32(out, kFieldOfsGlcmds));
         const std::size_t listBytes = 4 * static_cast<std::size_t>(GetI32(out, kFieldNumGlcmds));
         EXPECT_EQ(listAt, static_cast<std::size_t>(GetI32(*file, kFieldOfsGlcmds)));

@@ -8,6 +8,7 @@
 
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_tool_cli.h"
+#include "support/allocation_probe.h"
 #include "support/test_env.h"
 #include "unit/md2tool/md2tool_test_support.h"
 
@@ -58,6 +59,8 @@ const RuleCase kCases[] = {
     {"skin width zero", {}, [](auto& b, auto&) { Header(b, kFieldSkinWidth, 0); }, true, {"skin-size"}, {}},
     {"too many vertices", [](auto& m) { m = MakeToolModel(2049, 2047, 1); }, {}, true, {"vertex-count"}, {},
      "the engine takes 1 to 2048"},
+    {"vertex count far past the file", {}, [](auto& b, auto&) { Header(b, kFieldNumXyz, 0x7FFFFFF0); }, true,
+     {"vertex-count", "section"}, {"unused-vertex"}},
     // Frames are stepped by 40 bytes then, so the second one's name is read from vertices.
     {"no vertices", {}, [](auto& b, auto&) { Header(b, kFieldNumXyz, 0); }, true, {"vertex-count", "index", "glcmds"},
      {"frame-name-number"}},
@@ -113,7 +116,9 @@ TEST(Md2Check, EachRuleIsReportedAloneWithItsSeverity) {
     for (const RuleCase& c : kCases) {
         SCOPED_TRACE(c.name);
         const std::vector<std::uint8_t> bytes = CaseFile(c);
+        StartAllocationProbe();
         const Md2CheckResult result = CheckMd2Bytes(bytes.data(), bytes.size());
+        EXPECT_LE(StopAllocationProbe(), ReadAllocationBound(bytes.size()));
         ASSERT_TRUE(result.readable) << result.unreadable;
         std::set<std::string> errors;
         std::set<std::string> warnings;

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "md2/md2_format.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/md2_sections.h"
 #include "md2tool/md2_tool_cli.h"
 #include "md2tool/tool_files.h"
 #include "support/test_env.h"
@@ -32,6 +34,12 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
     // Header whole, sections cut off: check reports them; glcmds cannot build.
     ASSERT_TRUE(WriteBinaryFile(cut, std::vector<std::uint8_t>(good.begin(), good.begin() + 100)));
     ASSERT_TRUE(WriteTestFile(text, "plain text, long enough to hold a header of sixty-eight bytes......."));
+    // Frames that start inside the header: the reader takes them, but the new
+    // list's counts and offsets would change their bytes.
+    const std::string overHeader = dir + "over-header.md2";
+    std::vector<std::uint8_t> framesOverHeader = good;
+    StoreI32LE(framesOverHeader.data() + kMd2OfsFramesAt, 12);
+    ASSERT_TRUE(WriteBinaryFile(overHeader, framesOverHeader));
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -48,6 +56,7 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         {{"glcmds", text, "-o", out}, 1, "not an MD2 file"},
         {{"glcmds", cut, "-o", out}, 1, "outside the file"},
         {{"glcmds", text}, 1, "not an MD2 file"},
+        {{"glcmds", overHeader, "-o", out}, 1, "the frames overlap the header"},
         {{"glcmds", truncated, "-o", dir + "no/such/folder/out.md2"}, 1, "truncated"},
         {{"preview", text, "-o", png}, 1, TestOnWindows() ? "OSMesa" : "not an MD2 file"},
         {{"preview", truncated, "-o", png}, 1, TestOnWindows() ? "OSMesa" : "truncated"},
@@ -68,7 +77,7 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         ToolOutput output;
         EXPECT_EQ(RunMd2Tool(c.args, &output), c.status);
         EXPECT_NE((output.err + output.out).find(c.message), std::string::npos) << output.err << output.out;
-        EXPECT_EQ(FilesIn(dir), 4u);
+        EXPECT_EQ(FilesIn(dir), 5u);
     }
     // In place: the file is left as it was.
     ToolOutput output;
