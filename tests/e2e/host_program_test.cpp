@@ -3,6 +3,7 @@
 // reach, written as a user without privileges.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -34,7 +35,9 @@ bool IsMd2File(const std::string& utf8) {
 
 // Runs corvane-host and checks its exit code, showing its output when it differs.
 void ExpectRun(const std::vector<std::string>& args, int exitCode, const std::string& printed, int asUser = -1) {
-    const HostProgramRun run = RunHostProgram(args, asUser);
+    HostProgramRun run = RunHostProgram(args, asUser);
+    // Windows programs end their lines with CR LF.
+    run.output.erase(std::remove(run.output.begin(), run.output.end(), '\r'), run.output.end());
     EXPECT_EQ(run.exitCode, exitCode) << run.output;
     EXPECT_NE(run.output.find(printed), std::string::npos) << "expected \"" << printed << "\" in\n" << run.output;
 }
