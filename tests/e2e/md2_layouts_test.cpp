@@ -74,15 +74,15 @@ void ExpectOnlyTheListChanged(const std::vector<std::uint8_t>& in, const std::ve
 }  // namespace
 
 TEST_F(Md2Layouts, EveryToolTakesEveryLayoutAndGlcmdsKeepsEveryOtherByte) {
-    for (const Md2LayoutSpec& spec : Md2LayoutTable()) {
-        SCOPED_TRACE(spec.name);
+    for (const Md2LayoutPlan& plan : Md2LayoutTable()) {
+        SCOPED_TRACE(plan.name);
         Md2BuilderModel model = MakeToolModel(7, 5, 3);
-        if (spec.noSkins) {
+        if (plan.noSkins) {
             model.skins.clear();
         }
         std::array<std::vector<std::uint8_t>, 5> sections;
-        const std::vector<std::uint8_t> in = BuildMd2FileInLayout(model, spec, &sections);
-        const std::string path = directory_ + spec.name + ".md2";
+        const std::vector<std::uint8_t> in = BuildMd2FileInLayout(model, plan, &sections);
+        const std::string path = directory_ + plan.name + ".md2";
         ASSERT_TRUE(WriteTestFile(path, std::string(in.begin(), in.end())));
 
         // The import of frame 2 through the plug-in binary.
@@ -96,17 +96,17 @@ TEST_F(Md2Layouts, EveryToolTakesEveryLayoutAndGlcmdsKeepsEveryOtherByte) {
         EXPECT_EQ(Scene()->materials.count, static_cast<int>(model.skins.size()));
 
         // check: a malformed list is the only error, an empty one the only warning.
-        const bool malformed = spec.gl == Md2GlList::kMalformed;
-        const bool empty = spec.gl == Md2GlList::kEmpty;
+        const bool malformed = plan.gl == Md2GlList::kMalformed;
+        const bool empty = plan.gl == Md2GlList::kEmpty;
         EXPECT_EQ(Rules(in, true), malformed ? std::set<std::string>{"glcmds"} : std::set<std::string>{});
         EXPECT_EQ(Rules(in, false), empty ? std::set<std::string>{"glcmds-empty"} : std::set<std::string>{});
 
         // glcmds with -o leaves the input alone; in place gives the same bytes.
-        const std::string out = directory_ + spec.name + "-gl.md2";
+        const std::string out = directory_ + plan.name + "-gl.md2";
         Tool({"glcmds", path, "-o", out});
         EXPECT_EQ(FileBytes(path), in);
         const std::vector<std::uint8_t> rewritten = FileBytes(out);
-        ExpectOnlyTheListChanged(in, rewritten, sections, spec.trailing);
+        ExpectOnlyTheListChanged(in, rewritten, sections, plan.trailing);
         EXPECT_TRUE(CheckMd2Bytes(rewritten.data(), rewritten.size()).findings.empty());
         Tool({"glcmds", path});
         EXPECT_EQ(FileBytes(path), rewritten);

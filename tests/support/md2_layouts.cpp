@@ -41,10 +41,10 @@ std::vector<std::uint8_t> GlListBytes(const Md2BuilderModel& model, Md2GlList ki
 
 }  // namespace
 
-const std::vector<Md2LayoutSpec>& Md2LayoutTable() {
+const std::vector<Md2LayoutPlan>& Md2LayoutTable() {
     using G = Md2GlList;
     using E = Md2EmptyAt;
-    static const std::vector<Md2LayoutSpec> table = {
+    static const std::vector<Md2LayoutPlan> table = {
         {"usual-order-empty-list-at-end", kUsual, G::kEmpty, E::kEnd, false, 0, 0},
         {"empty-list-at-offset-0", kUsual, G::kEmpty, E::kZero, false, 0, 0},
         {"empty-list-inside-header", kUsual, G::kEmpty, E::kInsideHeader, false, 0, 0},
@@ -71,10 +71,10 @@ const std::vector<Md2LayoutSpec>& Md2LayoutTable() {
     return table;
 }
 
-std::vector<std::uint8_t> BuildMd2FileInLayout(const Md2BuilderModel& model, const Md2LayoutSpec& spec,
+std::vector<std::uint8_t> BuildMd2FileInLayout(const Md2BuilderModel& model, const Md2LayoutPlan& plan,
                                                std::array<std::vector<std::uint8_t>, 5>* sections) {
     Md2BuilderModel used = model;
-    if (spec.noSkins) {
+    if (plan.noSkins) {
         used.skins.clear();
     }
     Md2Layout at;
@@ -85,7 +85,7 @@ std::vector<std::uint8_t> BuildMd2FileInLayout(const Md2BuilderModel& model, con
     };
     std::array<std::vector<std::uint8_t>, 5> parts = {
         slice(at.ofsSkins, at.ofsSt), slice(at.ofsSt, at.ofsTris), slice(at.ofsTris, at.ofsFrames),
-        slice(at.ofsFrames, at.ofsGlcmds), GlListBytes(used, spec.gl)};
+        slice(at.ofsFrames, at.ofsGlcmds), GlListBytes(used, plan.gl)};
     const std::array<std::size_t, 5> countFields = {kFieldNumSkins, kFieldNumSt, kFieldNumTris, kFieldNumFrames,
                                                     kFieldNumGlcmds};
     const std::array<std::size_t, 5> offsetFields = {kFieldOfsSkins, kFieldOfsSt, kFieldOfsTris, kFieldOfsFrames,
@@ -93,22 +93,22 @@ std::vector<std::uint8_t> BuildMd2FileInLayout(const Md2BuilderModel& model, con
 
     std::vector<std::uint8_t> out(usual.begin(), usual.begin() + kMd2BuilderHeaderBytes);
     std::array<std::size_t, 5> offsets{};
-    for (int part : spec.order) {
-        out.resize(out.size() + spec.gap, 0xA5);
+    for (int part : plan.order) {
+        out.resize(out.size() + plan.gap, 0xA5);
         offsets[static_cast<std::size_t>(part)] = out.size();
         out.insert(out.end(), parts[static_cast<std::size_t>(part)].begin(), parts[static_cast<std::size_t>(part)].end());
     }
-    out.resize(out.size() + spec.gap, 0xA5);
+    out.resize(out.size() + plan.gap, 0xA5);
     const std::size_t end = out.size();
     for (std::size_t part = 0; part < parts.size(); ++part) {
         if (parts[part].empty()) {
-            offsets[part] = spec.emptyAt == Md2EmptyAt::kZero ? 0 : spec.emptyAt == Md2EmptyAt::kInsideHeader ? 64 : end;
+            offsets[part] = plan.emptyAt == Md2EmptyAt::kZero ? 0 : plan.emptyAt == Md2EmptyAt::kInsideHeader ? 64 : end;
         }
         PutI32(out, offsetFields[part], static_cast<std::int32_t>(offsets[part]));
     }
     PutI32(out, countFields[kGlPart], static_cast<std::int32_t>(parts[kGlPart].size() / 4));
     PutI32(out, kFieldOfsEnd, static_cast<std::int32_t>(end));
-    for (std::uint32_t i = 0; i < spec.trailing; ++i) {
+    for (std::uint32_t i = 0; i < plan.trailing; ++i) {
         out.push_back(static_cast<std::uint8_t>(0x30 + i % 64));
     }
     if (sections != nullptr) {

@@ -22,7 +22,7 @@ enum class Md2GlList {
 // Where the offset of an empty section points.
 enum class Md2EmptyAt { kZero, kInsideHeader, kEnd };
 
-struct Md2LayoutSpec {
+struct Md2LayoutPlan {
     const char* name;
     std::array<int, 5> order;  // the sections in file order
     Md2GlList gl;
@@ -32,10 +32,10 @@ struct Md2LayoutSpec {
     std::uint32_t trailing;  // bytes after ofs_end
 };
 
-const std::vector<Md2LayoutSpec>& Md2LayoutTable();
+const std::vector<Md2LayoutPlan>& Md2LayoutTable();
 
-// The model's file in the spec's layout (its skins dropped with noSkins).
+// The model's file in the plan's layout (its skins dropped with noSkins).
 // `sections` receives each section's bytes (order of Md2SectionOrder) as the
 // file holds them.
-std::vector<std::uint8_t> BuildMd2FileInLayout(const Md2BuilderModel& model, const Md2LayoutSpec& spec,
+std::vector<std::uint8_t> BuildMd2FileInLayout(const Md2BuilderModel& model, const Md2LayoutPlan& plan,
                                                std::array<std::vector<std::uint8_t>, 5>* sections = nullptr);
