@@ -66,11 +66,6 @@ bool ParseArgs(const std::vector<std::string>& args, GltfArgs* parsed) {
     return !parsed->input.empty() && (EndsWith(parsed->output, ".glb") || EndsWith(parsed->output, ".gltf"));
 }
 
-std::string Utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // The skins given, else those the file names that lie beside it; a skin the
 // file names but that is not there is a warning, one that does not decode
 // an error.
@@ -89,7 +84,7 @@ bool LoadSkins(const GltfArgs& args, const Md2FileView& view, std::vector<GltfSk
     }
     for (const std::string& path : paths) {
         GltfSkin skin;
-        skin.name = Utf8(ToolPath(path).filename());
+        skin.name = ToolPathText(ToolPath(path).filename());
         std::string error;
         if (!LoadSkinImage(path, &skin.image, &error)) {
             output->err += "corvane-md2: " + error + "\n";
@@ -106,10 +101,10 @@ bool WriteGltfFiles(const GltfArgs& args, const GltfOptions& options, const Gltf
     const std::filesystem::path folder = ToolPath(args.output).parent_path();
     std::vector<std::pair<std::string, std::span<const std::uint8_t>>> parts;
     if (!options.binary) {
-        parts.emplace_back(Utf8(folder / ToolPath(options.bufferUri)),
+        parts.emplace_back(ToolPathText(folder / ToolPath(options.bufferUri)),
                            std::span<const std::uint8_t>(files.buffer.data.get(), files.buffer.size));
         for (std::size_t i = 0; i < files.images.size(); ++i) {
-            parts.emplace_back(Utf8(folder / ToolPath(options.imageUris[i])), files.images[i]);
+            parts.emplace_back(ToolPathText(folder / ToolPath(options.imageUris[i])), files.images[i]);
         }
     }
     parts.emplace_back(args.output, std::span<const std::uint8_t>(files.main.data.get(), files.main.size));
@@ -164,7 +159,7 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
     }
     GltfFiles files;
     if (ready) {
-        const std::string stem = Utf8(ToolPath(parsed.output).stem());
+        const std::string stem = ToolPathText(ToolPath(parsed.output).stem());
         options.bufferUri = stem + ".bin";
         for (std::size_t i = 0; i < skins.size(); ++i) {
             options.imageUris.push_back(stem + "_skin" + std::to_string(i) + ".png");

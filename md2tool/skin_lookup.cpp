@@ -23,20 +23,16 @@ std::string FindSkinBeside(const Md2FileView& view, int index, const std::string
         return {};
     }
     const std::filesystem::path folder = ToolPath(modelPath).parent_path();
-    const auto utf8 = [](const std::filesystem::path& path) {
-        const std::u8string text = path.u8string();
-        return std::string(text.begin(), text.end());
-    };
     std::error_code ignored;
     if (std::filesystem::is_regular_file(folder / ToolPath(name), ignored)) {
-        return utf8(folder / ToolPath(name));
+        return ToolPathText(folder / ToolPath(name));
     }
     const std::filesystem::path stem = ToolPath(name).stem();
     for (const char* extension : {".pcx", ".tga", ".png"}) {
         std::filesystem::path candidate = folder / stem;
         candidate += extension;
         if (std::filesystem::is_regular_file(candidate, ignored)) {
-            return utf8(candidate);
+            return ToolPathText(candidate);
         }
     }
     return {};

@@ -29,11 +29,6 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     return temporary;
 }
 
-std::string Utf8Name(const std::filesystem::path& path) {
-    const std::u8string name = path.u8string();
-    return std::string(name.begin(), name.end());
-}
-
 bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::vector<std::uint8_t>* bytes,
                std::string* error) {
     std::error_code failed;
@@ -88,6 +83,11 @@ std::filesystem::path ToolPath(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
 
+std::string ToolPathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
     return ReadWhole(ToolPath(path), path, bytes, error);
 }
@@ -96,7 +96,7 @@ bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> b
                         std::string* error) {
     const std::filesystem::path target = ReplacedFile(ToolPath(path));
     const std::filesystem::path temporary = TemporaryBeside(target);
-    const std::string temporaryName = Utf8Name(temporary.filename());
+    const std::string temporaryName = ToolPathText(temporary.filename());
     std::error_code ignored;
     const bool existed = std::filesystem::exists(target, ignored);
     std::string why;

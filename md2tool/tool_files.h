@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-// The path of a UTF-8 name.
+// The path of a UTF-8 name, and the UTF-8 name of a path.
 std::filesystem::path ToolPath(const std::string& utf8);
+std::string ToolPathText(const std::filesystem::path& path);
 
 // Reads a whole file; false with a message when it cannot be opened or read,
 // or is 2 GiB or more.
