@@ -45,7 +45,8 @@ else
   # The user's own Wine folder: Wine refuses a prefix that belongs to another user.
   mkdir -p "$work/home" "$work/locked"
   chown $nobody:$nobody "$work/home"
-  "$tools/run-wine.sh" "$bin/corvane-host.exe" sample "Z:$work" >/dev/null 2>&1 || fail "no sample model"
+  "$tools/run-wine.sh" "$bin/corvane-host.exe" sample "Z:$work" >"$work/sample.txt" 2>&1 ||
+    { cat "$work/sample.txt"; fail "no sample model"; }
   echo "the user's file" >"$work/locked/out.md2"
   chown $nobody:$nobody "$work/locked/out.md2"
   chmod 640 "$work/locked/out.md2"
@@ -56,5 +57,8 @@ else
     [ "$(ls -A "$work/locked")" = out.md2 ] || fail "other files in the locked folder: $(ls -A "$work/locked")"
     echo "as user $nobody: $work/locked/out.md2 written in place, mode $(stat -c %a "$work/locked/out.md2")"
   fi
+  # That user's Wine server writes into his folder until it ends.
+  setpriv --reuid=$nobody --regid=$nobody --clear-groups env WINEPREFIX="$work/home/wine" wineserver -k 2>/dev/null
+  setpriv --reuid=$nobody --regid=$nobody --clear-groups env WINEPREFIX="$work/home/wine" wineserver -w 2>/dev/null
 fi
 exit $status
