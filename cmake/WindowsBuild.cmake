@@ -10,6 +10,9 @@ ExternalProject_Add(corvane_windows
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # The same optimisation as the native build (the demo's leaves out debug information).
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=${CMAKE_C_FLAGS_RELWITHDEBINFO}"
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=${CMAKE_CXX_FLAGS_RELWITHDEBINFO}"
     -DCORVANE_TESTS=${CORVANE_TESTS}
     -DCORVANE_PORTABLE_VECTORS=${CORVANE_PORTABLE_VECTORS}
   # The programs, then the release archive (package/corvane-VERSION-win64.zip).
