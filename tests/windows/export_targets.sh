@@ -60,5 +60,7 @@ else
   # That user's Wine server writes into his folder until it ends.
   setpriv --reuid=$nobody --regid=$nobody --clear-groups env WINEPREFIX="$work/home/wine" wineserver -k 2>/dev/null
   setpriv --reuid=$nobody --regid=$nobody --clear-groups env WINEPREFIX="$work/home/wine" wineserver -w 2>/dev/null
+  # and the display run-wine.sh started for that prefix.
+  read -r _ xvfb <"$work/home/wine/.corvane-display" 2>/dev/null && kill "$xvfb" 2>/dev/null
 fi
 exit $status
