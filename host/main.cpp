@@ -11,6 +11,7 @@
 #include "host/demo_scene.h"
 #include "host/dialog_user.h"
 #include "host/export_flow.h"
+#include "host/frame_counts.h"
 #include "host/host_session.h"
 #include "host/import_flow.h"
 #include "host/large_rig.h"
@@ -48,6 +49,7 @@ constexpr CommandHelp kCommands[] = {
      "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
      "                           [--screenshots DIRECTORY] [--fps N] [--scale S]\n"
      "                           [--save-scene F.json] [--glcmds] [--time]\n"
+     "                           [--frames NAME=COUNT]... [--loop NAME]...\n"
      "  export SOURCE (an MD2 file, imported first; demo: a rigged and animated scene\n"
      "  whose skin image is written beside OUT.md2; bench: the benchmark scene, 2048\n"
      "  vertices, 32 bones, 512 frames) through the export dialog: --skin-dir and\n"
@@ -56,7 +58,9 @@ constexpr CommandHelp kCommands[] = {
      "  SOURCE may also be a scene file (.json) or, on Linux, any model file the Open\n"
      "  Asset Import Library reads (glTF, FBX, COLLADA, X, SMD, ...): --fps sets its\n"
      "  animations' frame rate (default 10), --scale multiplies its positions\n"
-     "  (default 1), --save-scene writes the scene built from it; --glcmds adds the GL\n"
+     "  (default 1), --save-scene writes the scene built from it; --frames samples\n"
+     "  animation NAME to exactly COUNT frames over its length, ending on its last pose,\n"
+     "  or with --loop NAME leading back into its first; --glcmds adds the GL\n"
      "  command list (strips and fans) to the written file; --time prints how long\n"
      "  the plug-in took to answer the write request\n"},
 };
@@ -260,6 +264,12 @@ int Export(const std::vector<std::string>& args) {
             }
             (args[i] == "--fps" ? sourceOptions.fps : sourceOptions.scale) = value;
             ++i;
+        } else if ((args[i] == "--frames" || args[i] == "--loop") && hasValue) {
+            std::string problem;
+            if (!AddFrameCountOption(args[i], args[i + 1], &sourceOptions.frameCounts, &problem)) {
+                return Usage("export", problem);
+            }
+            ++i;
         } else if (args[i] == "--save-scene" && hasValue) {
             savedScene = Absolute(args[++i]);
         } else if (args[i] == "--cancel") {
@@ -279,6 +289,9 @@ int Export(const std::vector<std::string>& args) {
         } else {
             return Usage("export", "unknown option or missing value: " + args[i]);
         }
+    }
+    if (!sourceOptions.frameCounts.empty() && (source == "demo" || source == "bench" || IsMd2Path(source))) {
+        return Usage("export", "--frames and --loop take a model or scene file as SOURCE");
     }
     HostSession session;
     if (!Load(pluginPath, &session)) {
@@ -300,7 +313,8 @@ int Export(const std::vector<std::string>& args) {
         SceneDesc desc;
         std::string why;
         sourceOptions.textureFolder = FolderOf(outPath);
-        if (!LoadSceneSource(source, sourceOptions, &desc, &why)) {
+        if (!LoadSceneSource(source, sourceOptions, &desc, &why) ||
+            !CheckFrameCountNames(sourceOptions.frameCounts, desc, source, &why)) {
             std::fprintf(stderr, "cannot export %s\n", why.c_str());
             CloseSession(&session);
             return 1;

@@ -47,6 +47,7 @@ struct SceneAnimation {
     float frameRate = 10;
     float start = 0;
     float end = 0;
+    float length = -1;  // the length sampled over for a frame count (frame_counts.h); negative: end
     std::vector<SceneTrack> tracks;
 };
 
