@@ -7,6 +7,7 @@
 #include "md2tool/gltf_command.h"
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/skin_command.h"
 #include "md2tool/tool_files.h"
 #ifdef CORVANE_MD2_PREVIEW
 #include "md2tool/preview_command.h"
@@ -35,6 +36,12 @@ constexpr CommandHelp kCommands[] = {
      "  write the model as glTF 2.0 with every frame as a morph target and one\n"
      "  animation per frame name (default 10 frames per second), its skins (beside the\n"
      "  model, or --skin) as PNG textures and material variants\n"},
+    {"skin",
+     "usage: corvane-md2 skin IMAGE -o OUT.pcx [--max WxH]\n"
+     "  convert a PNG, TGA, JPEG or PCX image to an 8-bit PCX skin in the Quake 2\n"
+     "  palette: each pixel the nearest colour (255, the transparent index, only for\n"
+     "  pixels with alpha below 128), scaled down to fit WxH (default 640x480)\n"
+     "  keeping its aspect; verified before it replaces OUT.pcx\n"},
     {"preview",
      "usage: corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
      "                           [--size WxH] [--columns N] [--triangles]\n"
@@ -162,6 +169,9 @@ int RunMd2Tool(const std::vector<std::string>& args, ToolOutput* output) {
     }
     if (args[0] == "glcmds") {
         return GlCommands(args, output);
+    }
+    if (args[0] == "skin") {
+        return RunSkinCommand(args, output);
     }
     if (args[0] == "gltf") {
         return RunGltfCommand(args, output);
