@@ -1,5 +1,6 @@
 // corvane-host: the reference host as a command-line program. It loads a
 // plug-in binary the way the modelling host does and drives it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "host/export_flow.h"
 #include "host/frame_counts.h"
 #include "host/host_session.h"
+#include "host/player_export.h"
 #include "host/import_flow.h"
 #include "host/large_rig.h"
 #include "host/sample_model.h"
@@ -63,6 +65,15 @@ constexpr CommandHelp kCommands[] = {
      "  or with --loop NAME leading back into its first; --glcmds adds the GL\n"
      "  command list (strips and fans) to the written file; --time prints how long\n"
      "  the plug-in took to answer the write request\n"},
+    {"export",
+     "usage: corvane-host export PLUGIN SOURCE DIR --player [--map STD=SOURCE]... [--weapon MESH]\n"
+     "                           [--skin-name NAME] [--scale S] [--save-scene F.json] [--transcript]\n"
+     "  write the Quake 2 player model folder DIR from SOURCE (a model or scene file):\n"
+     "  tris.md2 with the 20 standard animations in their 198 frames (each from the\n"
+     "  source animation of its name, or the one --map names; the rest pose and a\n"
+     "  warning without one), weapon.md2 from the mesh --weapon names (default: named\n"
+     "  weapon), NAME.pcx (default skin) from the texture in the Quake 2 palette, and\n"
+     "  its 32x32 icon NAME_i.pcx (Linux only); built beside DIR, then renamed into place\n"},
 };
 
 constexpr char kFooter[] =
@@ -228,6 +239,9 @@ const char* OptionsVerdict(int answer) {
 }
 
 int Export(const std::vector<std::string>& args) {
+    if (std::find(args.begin() + 4, args.end(), "--player") != args.end()) {
+        return RunPlayerExport(args, Usage);
+    }
     const std::string pluginPath = Absolute(args[1]);
     const std::string source = args[2] == "demo" || args[2] == "bench" ? args[2] : Absolute(args[2]);
     const std::string outPath = Absolute(args[3]);

@@ -47,8 +47,8 @@ struct SceneAnimation {
     float frameRate = 10;
     float start = 0;
     float end = 0;
-    float length = -1;  // the length sampled over for a frame count (frame_counts.h); negative: end
     std::vector<SceneTrack> tracks;
+    float length = -1;  // the length sampled over for a frame count (frame_counts.h); negative: end
 };
 
 struct SceneDesc {
