@@ -2,11 +2,14 @@
 # package` writes corvane-VERSION-win64.zip (the plug-in, corvane-host.exe,
 # corvane-md2.exe, README.txt and the scene file format), the native preset's
 # package target corvane-VERSION-linux-x86_64.tar.gz (the same for Linux,
-# with the model-file converter module). VERSION is the version resource's.
+# with the model-file converter and preview modules). VERSION is the version resource's.
 
 install(TARGETS corvane_64 corvane-host corvane-md2 RUNTIME DESTINATION . LIBRARY DESTINATION .)
 if(TARGET corvane_host_assimp)
   install(TARGETS corvane_host_assimp LIBRARY DESTINATION .)
+endif()
+if(TARGET corvane_md2preview_module)
+  install(TARGETS corvane_md2preview_module LIBRARY DESTINATION .)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/docs/scene-file.md DESTINATION docs)
 

@@ -10,6 +10,9 @@ ExternalProject_Add(corvane_windows
   CMAKE_ARGS
     -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # The same optimisation as the native build (the demo's leaves out debug information).
+    "-DCMAKE_C_FLAGS_RELWITHDEBINFO=${CMAKE_C_FLAGS_RELWITHDEBINFO}"
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=${CMAKE_CXX_FLAGS_RELWITHDEBINFO}"
     -DCORVANE_TESTS=${CORVANE_TESTS}
     -DCORVANE_PORTABLE_VECTORS=${CORVANE_PORTABLE_VECTORS}
   # The programs, then the release archive (package/corvane-VERSION-win64.zip).
@@ -45,6 +48,11 @@ if(CORVANE_TESTS)
     COMMAND ${CMAKE_SOURCE_DIR}/tests/windows/check_archive.sh ${CORVANE_WINDOWS_DIR}/package
             ${CORVANE_WINDOWS_DLL} ${CMAKE_SOURCE_DIR}/tools/run-wine.sh)
   set_tests_properties(windows_release_archive PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
+  # Every command the README shows, the Windows ones under Wine.
+  add_test(NAME readme_commands
+    COMMAND ${CMAKE_SOURCE_DIR}/tests/readme/readme_commands.sh ${CMAKE_SOURCE_DIR}/README.md
+            $<TARGET_FILE_DIR:corvane-host> ${CORVANE_WINDOWS_DIR}/bin)
+  set_tests_properties(readme_commands PROPERTIES TIMEOUT 600 RESOURCE_LOCK wine)
   # An export onto a full file system (a small tmpfs the superuser mounts).
   add_test(NAME windows_export_full_disk
     COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/export_full_disk.sh ${CORVANE_WINDOWS_DIR}/bin/corvane-host.exe

@@ -8,7 +8,7 @@
 #include "md2tool/frame_choice.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_tool_cli.h"
-#include "md2tool/preview_render.h"
+#include "md2tool/preview_module.h"
 #include "md2tool/skin_lookup.h"
 #include "md2tool/tool_files.h"
 #include "md2tool/tool_model.h"
@@ -145,7 +145,7 @@ int RunPreviewCommand(const std::vector<std::string>& args, ToolOutput* output) 
         skin = CheckerImage(64, 64);
     }
     RgbaImage sheet;
-    if (ready && (!RenderContactSheet(geometry, skin, parsed.layout, &sheet, &error) ||
+    if (ready && (!RenderContactSheetInModule(geometry, skin, parsed.layout, &sheet, &error) ||
                   !WritePng(parsed.output, sheet, &error))) {
         output->err += "corvane-md2: " + error + "\n";
         ready = false;

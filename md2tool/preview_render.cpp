@@ -153,13 +153,6 @@ void DrawFrame(const PreviewCamera& camera, const PreviewGeometry& geometry, con
 
 }  // namespace
 
-// Mesa's OSMesa does not free the framebuffer records OSMesaMakeCurrent
-// makes, not even when the context is destroyed; the leak checker of
-// sanitizer builds is told so rather than fail every preview.
-extern "C" __attribute__((visibility("default"), used)) const char* __lsan_default_suppressions() {
-    return "leak:libOSMesa.so\n";
-}
-
 PreviewCamera FitPreviewCamera(const PreviewGeometry& geometry, const PreviewLayout& layout) {
     PreviewCamera camera{};
     const float c = std::cos(kYawRadians);
