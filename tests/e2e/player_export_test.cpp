@@ -9,6 +9,7 @@
 
 #if defined(CORVANE_HAVE_ASSIMP) && !defined(_WIN32)
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include <nlohmann/json.hpp>
 
 #include "md2tool/md2_tool_cli.h"
+#include "md2tool/preview_render.h"
 #include "md2tool/rgba_image.h"
 #include "support/host_program.h"
 #include "support/test_env.h"
@@ -52,7 +54,8 @@ struct BodyVertex {
     Point position;
     double hips;  // weight; the rest on the arm
 };
-// In the order the faces first use them, which is the order the converter keeps.
+// In the order the faces first use them, which is the order the converter
+// keeps; the faces come in both windings, so that every view shows them.
 const std::vector<BodyVertex> kBody = {{{-0.5, 0, 0}, 1},   {{0.5, 0, 0}, 1},   {{0.5, 1, 0.2}, 0.5},
                                        {{-0.5, 1, 0.2}, 0.5}, {{0.5, 2, 0}, 0},  {{-0.5, 2, 0}, 0}};
 const std::vector<Point> kBlade = {{0, 0, 0}, {0.3, 0, 0}, {0, 0.3, 0.1}};  // at (0.5, 0, 0) on the arm
@@ -76,24 +79,34 @@ std::vector<Point> PosedBlade(const Pose& pose) {
     return out;
 }
 
-// The source animations: name, node, path, end time, end value; each from
-// the rest value at 0.
+std::vector<float> QuatZ(double degrees) {
+    const double h = degrees * kPi / 360;
+    return {0, 0, float(std::sin(h)), float(std::cos(h))};
+}
+std::vector<float> QuatX(double degrees) {
+    const double h = degrees * kPi / 360;
+    return {float(std::sin(h)), 0, 0, float(std::cos(h))};
+}
+
+// The source animations: one channel each, from one value at 0 to another at `end`.
 struct SourceAnimation {
     const char* name;
     int node;  // 0 hips, 1 arm
     const char* path;
     float end;
-    std::vector<float> value;
+    std::vector<float> from;
+    std::vector<float> to;
     std::function<Pose(double f)> pose;  // at fraction f of the length
 };
 const std::vector<SourceAnimation>& Sources() {
     static const std::vector<SourceAnimation> sources = {
-        {"Stand", 1, "rotation", 2, {0, 0, 0.70710678f, 0.70710678f},
-         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnZ(p, 90 * f); }}; }},
-        {"sway", 0, "translation", 0.5f, {1, 0, 0}, [](double f) { return Pose{{f, 0, 0}}; }},
-        {"death1", 1, "rotation", 1, {0.8660254f, 0, 0, 0.5f},
+        {"Stand", 1, "rotation", 2, QuatZ(20), QuatZ(110),
+         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnZ(p, 20 + 90 * f); }}; }},
+        {"sway", 1, "rotation", 0.5f, QuatZ(-60), QuatZ(-30),
+         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnZ(p, -60 + 30 * f); }}; }},
+        {"death1", 1, "rotation", 1, QuatX(0), QuatX(120),
          [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnX(p, 120 * f); }}; }},
-        {"dance", 0, "translation", 1, {0, 0, 1}, [](double f) { return Pose{{0, 0, f}}; }},
+        {"dance", 0, "translation", 1, {0, 0, 0}, {0, 0, 1}, [](double f) { return Pose{{0, 0, f}}; }},
     };
     return sources;
 }
@@ -144,7 +157,7 @@ void WriteRig(const std::string& folder, bool animated, const std::string& image
         bladeUvs.insert(bladeUvs.end(), {float(p[0]), float(p[1])});
     }
     const Json bodyMesh = {{"name", "body"}, {"primitives", Json::array({{{"material", 0},
-        {"indices", indices({0, 1, 2, 0, 2, 3, 3, 2, 4, 3, 4, 5})},
+        {"indices", indices({0, 1, 2, 0, 2, 3, 3, 2, 4, 3, 4, 5, 2, 1, 0, 3, 2, 0, 4, 2, 3, 5, 4, 3})},
         {"attributes", {{"POSITION", add(body, "VEC3", 3)}, {"TEXCOORD_0", add(uvs, "VEC2", 2)},
                         {"WEIGHTS_0", add(weights, "VEC4", 4)}, {"JOINTS_0", add(joints, "VEC4", 4)}}}}})}};
     // JOINTS_0 as float is not glTF: rewrite it as unsigned bytes.
@@ -166,10 +179,10 @@ void WriteRig(const std::string& folder, bool animated, const std::string& image
     gltf["skins"] = Json::array({{{"joints", {0, 1}}, {"inverseBindMatrices", add(binds, "MAT4", 16)}}});
     Json animations = Json::array();
     for (const SourceAnimation& source : Sources()) {
-        std::vector<float> values = source.value.size() == 4 ? std::vector<float>{0, 0, 0, 1} : std::vector<float>{0, 0, 0};
-        values.insert(values.end(), source.value.begin(), source.value.end());
+        std::vector<float> values = source.from;
+        values.insert(values.end(), source.to.begin(), source.to.end());
         const Json sampler = {{"input", add({0, source.end}, "SCALAR", 1)},
-                              {"output", add(values, source.value.size() == 4 ? "VEC4" : "VEC3", source.value.size())}};
+                              {"output", add(values, source.to.size() == 4 ? "VEC4" : "VEC3", source.to.size())}};
         animations.push_back({{"name", source.name}, {"samplers", Json::array({sampler})},
                               {"channels", Json::array({{{"sampler", 0}, {"target", {{"node", source.node}, {"path", source.path}}}}})}});
     }
@@ -332,10 +345,18 @@ TEST_F(PlayerExport, WritesTheStandardFolder) {
             ASSERT_EQ(skin.pixels[p + c], palette[static_cast<std::size_t>(best)][static_cast<std::size_t>(c)]) << p / 4;
         }
     }
+    // The icon: the model on the transparent index (255, the palette's last colour).
     RgbaImage icon;
     ASSERT_TRUE(LoadSkinImage(dir + "skin_i.pcx", &icon, &why)) << why;
     EXPECT_EQ(icon.width, 32);
     EXPECT_EQ(icon.height, 32);
+    int transparent = 0;
+    for (std::size_t p = 0; p < icon.pixels.size(); p += 4) {
+        transparent += icon.pixels[p] == palette[255][0] && icon.pixels[p + 1] == palette[255][1] &&
+                       icon.pixels[p + 2] == palette[255][2];
+    }
+    EXPECT_GT(transparent, 0);
+    EXPECT_LT(transparent, 32 * 32 - 16);
 
     ToolOutput checked;
     EXPECT_EQ(RunMd2Tool({"check", "--player", dir}, &checked), kToolOk) << checked.out << checked.err;
@@ -349,8 +370,18 @@ TEST_F(PlayerExport, WritesTheStandardFolder) {
                   kToolOk) << previewed.err;
         RgbaImage picture;
         ASSERT_TRUE(LoadSkinImage(png, &picture, &why)) << why;
-        drawn.push_back(picture.pixels);
+        // Below the label: the drawing, which must show the model.
+        drawn.emplace_back(picture.pixels.begin() + 64 * 4 * kPreviewLabelHeight, picture.pixels.end());
+        int model = 0;
+        for (std::size_t p = 0; p < drawn.back().size(); p += 4) {
+            model += !std::equal(kPreviewBackground, kPreviewBackground + 3, &drawn.back()[p]);
+        }
+        EXPECT_GT(model, 100) << frame;
     }
+    // By number as by name; stand, run and death1 each their own pose.
+    EXPECT_EQ(drawn[0], drawn[3]);
+    EXPECT_EQ(drawn[1], drawn[4]);
+    EXPECT_EQ(drawn[2], drawn[5]);
     EXPECT_NE(drawn[0], drawn[1]);
     EXPECT_NE(drawn[1], drawn[2]);
     EXPECT_NE(drawn[0], drawn[2]);
