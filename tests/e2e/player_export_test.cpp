@@ -29,26 +29,19 @@
 namespace {
 
 using Point = std::array<double, 3>;
-constexpr double kPi = 3.14159265358979323846;
 
-// Host (glTF) positions: the arm joint at hips + (0, 1, 0) turned by `turn`.
+// Host (glTF) positions: the arm joint at hips + (0, 1, 0) + `arm`, its
+// points stretched by `turn`.
 struct Pose {
     Point hips = {0, 0, 0};
     std::function<Point(const Point&)> turn = [](const Point& p) { return p; };
+    Point arm = {0, 0, 0};
 };
 
-Point TurnZ(const Point& p, double degrees) {
-    const double a = degrees * kPi / 180, c = std::cos(a), s = std::sin(a);
-    return {c * p[0] - s * p[1], s * p[0] + c * p[1], p[2]};
-}
-Point TurnX(const Point& p, double degrees) {
-    const double a = degrees * kPi / 180, c = std::cos(a), s = std::sin(a);
-    return {p[0], c * p[1] - s * p[2], s * p[1] + c * p[2]};
-}
 Point Add(const Point& a, const Point& b) { return {a[0] + b[0], a[1] + b[1], a[2] + b[2]}; }
 
 // A point given relative to the arm joint, posed.
-Point OnArm(const Pose& pose, const Point& p) { return Add(Add(pose.hips, {0, 1, 0}), pose.turn(p)); }
+Point OnArm(const Pose& pose, const Point& p) { return Add(Add(pose.hips, Add({0, 1, 0}, pose.arm)), pose.turn(p)); }
 
 struct BodyVertex {
     Point position;
@@ -79,15 +72,6 @@ std::vector<Point> PosedBlade(const Pose& pose) {
     return out;
 }
 
-std::vector<float> QuatZ(double degrees) {
-    const double h = degrees * kPi / 360;
-    return {0, 0, float(std::sin(h)), float(std::cos(h))};
-}
-std::vector<float> QuatX(double degrees) {
-    const double h = degrees * kPi / 360;
-    return {float(std::sin(h)), 0, 0, float(std::cos(h))};
-}
-
 // The source animations: one channel each, from one value at 0 to another at `end`.
 struct SourceAnimation {
     const char* name;
@@ -98,14 +82,18 @@ struct SourceAnimation {
     std::vector<float> to;
     std::function<Pose(double f)> pose;  // at fraction f of the length
 };
+// Each starts in a pose of its own, so that their first frames look apart.
+// No rotations: the plug-in's spherical blend takes acos and sin from the C
+// runtime, whose single-precision results differ between Linux and Windows,
+// and the Windows host must write these very bytes.
 const std::vector<SourceAnimation>& Sources() {
     static const std::vector<SourceAnimation> sources = {
-        {"Stand", 1, "rotation", 2, QuatZ(20), QuatZ(110),
-         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnZ(p, 20 + 90 * f); }}; }},
-        {"sway", 1, "rotation", 0.5f, QuatZ(-60), QuatZ(-30),
-         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnZ(p, -60 + 30 * f); }}; }},
-        {"death1", 1, "rotation", 1, QuatX(0), QuatX(120),
-         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return TurnX(p, 120 * f); }}; }},
+        {"Stand", 1, "scale", 2, {1, 1, 1}, {1, 2, 1},
+         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return Point{p[0], p[1] * (1 + f), p[2]}; }}; }},
+        {"sway", 1, "scale", 0.5f, {2, 1, 1}, {1, 1, 1},
+         [](double f) { return Pose{{0, 0, 0}, [f](const Point& p) { return Point{p[0] * (2 - f), p[1], p[2]}; }}; }},
+        {"death1", 1, "translation", 1, {0.4f, 1, 0}, {0.4f, 1, 1},
+         [](double f) { return Pose{{0, 0, 0}, [](const Point& p) { return p; }, {0.4, 0, f}}; }},
         {"dance", 0, "translation", 1, {0, 0, 0}, {0, 0, 1}, [](double f) { return Pose{{0, 0, f}}; }},
     };
     return sources;
