@@ -77,5 +77,12 @@ if(CORVANE_TESTS)
       # One Wine server per prefix: Wine programs run one at a time.
       set_tests_properties(windows_scene_file_${stem} PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
     endforeach()
+    # A player model folder from the rig the native test writes.
+    add_test(NAME windows_player_folder
+      COMMAND ${CMAKE_COMMAND} -DTESTS=$<TARGET_FILE:corvane_tests>
+              -DWIN_HOST=${CORVANE_WINDOWS_DIR}/bin/corvane-host.exe -DWIN_PLUGIN=${CORVANE_WINDOWS_DLL}
+              -DWIN_TOOL=${CORVANE_WINDOWS_DIR}/bin/corvane-md2.exe -DWINE=${CMAKE_SOURCE_DIR}/tools/run-wine.sh
+              -DOUT=${CMAKE_BINARY_DIR}/artifacts/player-folder -P ${CMAKE_SOURCE_DIR}/tests/windows/player_folder.cmake)
+    set_tests_properties(windows_player_folder PROPERTIES TIMEOUT 300 RESOURCE_LOCK wine)
   endif()
 endif()

@@ -777,6 +777,7 @@ bool AddAnimations(const Builder& b, SceneDesc* desc, std::string* why) {
                    " frames";
             return false;
         }
+        ApplyFrameCount(b.options.frameCounts, &animation);
         context.frameTimes = FrameTimes(animation.frameRate, animation.end);
         for (unsigned c = 0; c < source->mNumChannels; ++c) {
             context.channels.emplace(source->mChannels[c]->mNodeName.C_Str(), source->mChannels[c]);

@@ -10,12 +10,14 @@
 
 #include <string>
 
+#include "host/frame_counts.h"
 #include "host/scene_desc.h"
 
 struct AssimpSceneOptions {
     float fps = 10;             // each animation's frameRate
     float scale = 1;            // multiplies every position
     std::string textureFolder;  // where embedded textures are written
+    std::vector<FrameCount> frameCounts;  // animations sampled to a number of frames
 };
 
 // Ticks per second of an animation whose file gives none.

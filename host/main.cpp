@@ -1,5 +1,6 @@
 // corvane-host: the reference host as a command-line program. It loads a
 // plug-in binary the way the modelling host does and drives it.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,7 +12,9 @@
 #include "host/demo_scene.h"
 #include "host/dialog_user.h"
 #include "host/export_flow.h"
+#include "host/frame_counts.h"
 #include "host/host_session.h"
+#include "host/player_export.h"
 #include "host/import_flow.h"
 #include "host/large_rig.h"
 #include "host/sample_model.h"
@@ -48,6 +51,7 @@ constexpr CommandHelp kCommands[] = {
      "                           [--rename I=NAME]... [--cancel] [--transcript]\n"
      "                           [--screenshots DIRECTORY] [--fps N] [--scale S]\n"
      "                           [--save-scene F.json] [--glcmds] [--time]\n"
+     "                           [--frames NAME=COUNT]... [--loop NAME]...\n"
      "  export SOURCE (an MD2 file, imported first; demo: a rigged and animated scene\n"
      "  whose skin image is written beside OUT.md2; bench: the benchmark scene, 2048\n"
      "  vertices, 32 bones, 512 frames) through the export dialog: --skin-dir and\n"
@@ -56,9 +60,20 @@ constexpr CommandHelp kCommands[] = {
      "  SOURCE may also be a scene file (.json) or, on Linux, any model file the Open\n"
      "  Asset Import Library reads (glTF, FBX, COLLADA, X, SMD, ...): --fps sets its\n"
      "  animations' frame rate (default 10), --scale multiplies its positions\n"
-     "  (default 1), --save-scene writes the scene built from it; --glcmds adds the GL\n"
+     "  (default 1), --save-scene writes the scene built from it; --frames samples\n"
+     "  animation NAME to exactly COUNT frames over its length, ending on its last pose,\n"
+     "  or with --loop NAME leading back into its first; --glcmds adds the GL\n"
      "  command list (strips and fans) to the written file; --time prints how long\n"
      "  the plug-in took to answer the write request\n"},
+    {"export",
+     "usage: corvane-host export PLUGIN SOURCE DIR --player [--map STD=SOURCE]... [--weapon MESH]\n"
+     "                           [--skin-name NAME] [--scale S] [--save-scene F.json] [--transcript]\n"
+     "  write the Quake 2 player model folder DIR from SOURCE (a model or scene file):\n"
+     "  tris.md2 with the 20 standard animations in their 198 frames (each from the\n"
+     "  source animation of its name, or the one --map names; the rest pose and a\n"
+     "  warning without one), weapon.md2 from the mesh --weapon names (default: named\n"
+     "  weapon), NAME.pcx (default skin) from the texture in the Quake 2 palette, and\n"
+     "  its 32x32 icon NAME_i.pcx (Linux only); built beside DIR, then renamed into place\n"},
 };
 
 constexpr char kFooter[] =
@@ -224,6 +239,9 @@ const char* OptionsVerdict(int answer) {
 }
 
 int Export(const std::vector<std::string>& args) {
+    if (std::find(args.begin() + 4, args.end(), "--player") != args.end()) {
+        return RunPlayerExport(args, Usage);
+    }
     const std::string pluginPath = Absolute(args[1]);
     const std::string source = args[2] == "demo" || args[2] == "bench" ? args[2] : Absolute(args[2]);
     const std::string outPath = Absolute(args[3]);
@@ -260,6 +278,12 @@ int Export(const std::vector<std::string>& args) {
             }
             (args[i] == "--fps" ? sourceOptions.fps : sourceOptions.scale) = value;
             ++i;
+        } else if ((args[i] == "--frames" || args[i] == "--loop") && hasValue) {
+            std::string problem;
+            if (!AddFrameCountOption(args[i], args[i + 1], &sourceOptions.frameCounts, &problem)) {
+                return Usage("export", problem);
+            }
+            ++i;
         } else if (args[i] == "--save-scene" && hasValue) {
             savedScene = Absolute(args[++i]);
         } else if (args[i] == "--cancel") {
@@ -279,6 +303,9 @@ int Export(const std::vector<std::string>& args) {
         } else {
             return Usage("export", "unknown option or missing value: " + args[i]);
         }
+    }
+    if (!sourceOptions.frameCounts.empty() && (source == "demo" || source == "bench" || IsMd2Path(source))) {
+        return Usage("export", "--frames and --loop take a model or scene file as SOURCE");
     }
     HostSession session;
     if (!Load(pluginPath, &session)) {
@@ -300,7 +327,8 @@ int Export(const std::vector<std::string>& args) {
         SceneDesc desc;
         std::string why;
         sourceOptions.textureFolder = FolderOf(outPath);
-        if (!LoadSceneSource(source, sourceOptions, &desc, &why)) {
+        if (!LoadSceneSource(source, sourceOptions, &desc, &why) ||
+            !CheckFrameCountNames(sourceOptions.frameCounts, desc, source, &why)) {
             std::fprintf(stderr, "cannot export %s\n", why.c_str());
             CloseSession(&session);
             return 1;

@@ -48,6 +48,7 @@ struct SceneAnimation {
     float start = 0;
     float end = 0;
     std::vector<SceneTrack> tracks;
+    float length = -1;  // the length sampled over for a frame count (frame_counts.h); negative: end
 };
 
 struct SceneDesc {

@@ -144,6 +144,9 @@ json ToJson(const SceneDesc& desc, const std::filesystem::path& folder) {
                               {"start", static_cast<double>(animation.start)},
                               {"end", static_cast<double>(animation.end)},
                               {"tracks", tracks}});
+        if (animation.length >= 0) {
+            animations.back()["length"] = static_cast<double>(animation.length);
+        }
     }
     return root;
 }
@@ -208,6 +211,7 @@ SceneDesc FromJson(const json& root, const std::filesystem::path& folder) {
         animation.frameRate = static_cast<float>(item.at("frameRate").get<double>());
         animation.start = static_cast<float>(item.at("start").get<double>());
         animation.end = static_cast<float>(item.at("end").get<double>());
+        animation.length = static_cast<float>(item.value("length", -1.0));
         for (const json& track : item.at("tracks")) {
             animation.tracks.push_back({track.at("bone").get<int>(), ReadVectorKeys(track.at("positions")),
                                         ReadRotationKeys(track.at("rotations")), ReadVectorKeys(track.at("scales"))});

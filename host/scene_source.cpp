@@ -51,6 +51,9 @@ bool LoadSceneSource(const std::string& path, const SceneSourceOptions& options,
             *why = path + ": the scene holds no mesh";
             return false;
         }
+        for (SceneAnimation& animation : desc->animations) {
+            ApplyFrameCount(options.frameCounts, &animation);
+        }
         return true;
     }
 #ifdef CORVANE_HAVE_ASSIMP
@@ -58,6 +61,7 @@ bool LoadSceneSource(const std::string& path, const SceneSourceOptions& options,
     converter.fps = options.fps;
     converter.scale = options.scale;
     converter.textureFolder = options.textureFolder;
+    converter.frameCounts = options.frameCounts;
     std::string reason;
     BuildAssimpSceneEntry convert = ConverterEntry(&reason);
     if (convert == nullptr) {

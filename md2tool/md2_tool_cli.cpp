@@ -7,6 +7,8 @@
 #include "md2tool/gltf_command.h"
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_file_view.h"
+#include "md2tool/player_check.h"
+#include "md2tool/skin_command.h"
 #include "md2tool/tool_files.h"
 #ifdef CORVANE_MD2_PREVIEW
 #include "md2tool/preview_command.h"
@@ -22,8 +24,13 @@ struct CommandHelp {
 constexpr CommandHelp kCommands[] = {
     {"check",
      "usage: corvane-md2 check [--json] FILE.md2...\n"
+     "       corvane-md2 check --player DIR\n"
      "  report what a Quake 2 engine refuses in each file (errors) and what is likely\n"
-     "  wrong (warnings), one line per finding; --json for JSON\n"},
+     "  wrong (warnings), one line per finding; --json for JSON; --player checks a\n"
+     "  player model folder: tris.md2 with at least 198 frames, weapon.md2 (if there)\n"
+     "  with as many, each skin tris.md2 names there as an 8-bit PCX in the Quake 2\n"
+     "  palette with its _i.pcx icon, every file's findings, then the standard frame\n"
+     "  ranges with the frame names found there\n"},
     {"glcmds",
      "usage: corvane-md2 glcmds IN.md2 [-o OUT.md2]\n"
      "  build the GL command list (triangle strips and fans) from the triangles and\n"
@@ -35,6 +42,12 @@ constexpr CommandHelp kCommands[] = {
      "  write the model as glTF 2.0 with every frame as a morph target and one\n"
      "  animation per frame name (default 10 frames per second), its skins (beside the\n"
      "  model, or --skin) as PNG textures and material variants\n"},
+    {"skin",
+     "usage: corvane-md2 skin IMAGE -o OUT.pcx [--max WxH]\n"
+     "  convert a PNG, TGA, JPEG or PCX image to an 8-bit PCX skin in the Quake 2\n"
+     "  palette: each pixel the nearest colour (255, the transparent index, only for\n"
+     "  pixels with alpha below 128), scaled down to fit WxH (default 640x480)\n"
+     "  keeping its aspect; verified before it replaces OUT.pcx\n"},
     {"preview",
      "usage: corvane-md2 preview FILE.md2 -o OUT.png [--frames all|A-B|name] [--skin IMAGE]\n"
      "                           [--size WxH] [--columns N] [--triangles]\n"
@@ -52,6 +65,10 @@ constexpr char kFooter[] =
 int BadArguments(ToolOutput* output, const std::string& problem) { return ToolUsageError("", problem, output); }
 
 int Check(const std::vector<std::string>& args, ToolOutput* output) {
+    if (args.size() >= 2 && args[1] == "--player") {
+        return args.size() == 3 ? RunPlayerCheck(args[2], output)
+                                : ToolUsageError("check", "--player takes one folder", output);
+    }
     bool json = false;
     std::vector<std::string> files;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -162,6 +179,9 @@ int RunMd2Tool(const std::vector<std::string>& args, ToolOutput* output) {
     }
     if (args[0] == "glcmds") {
         return GlCommands(args, output);
+    }
+    if (args[0] == "skin") {
+        return RunSkinCommand(args, output);
     }
     if (args[0] == "gltf") {
         return RunGltfCommand(args, output);

@@ -11,7 +11,7 @@ struct RgbaImage {
     std::vector<std::uint8_t> pixels;  // width x height x 4
 };
 
-// Reads a PCX (8-bit paletted, as Quake 2 skins are), TGA or PNG image,
+// Reads a PCX (8-bit paletted, as Quake 2 skins are), TGA, PNG or JPEG image,
 // chosen by the file's extension. False with a message otherwise.
 bool LoadSkinImage(const std::string& path, RgbaImage* image, std::string* error);
 

@@ -1,9 +1,10 @@
-// The one compiled copy of stb_image (TGA and PNG skins) and stb_image_write
+// The one compiled copy of stb_image (TGA, PNG and JPEG skins) and stb_image_write
 // (PNG output).
 #define STB_IMAGE_IMPLEMENTATION
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_ONLY_TGA
+#define STBI_ONLY_JPEG
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wall"

@@ -72,6 +72,10 @@ TEST(HostProgram, HelpVersionAndBadArguments) {
         {{"sample"}, 1, "usage: corvane-host sample"},
         {{"import", "p.dlx", "m.md2", "--bogus"}, 1, "unknown option or missing value: --bogus\nusage: corvane-host import"},
         {{"export", "p", "s", "o.md2", "--fps", "zero"}, 1, "--fps takes a positive number, not zero"},
+        {{"export", "p", "s", "o.md2", "--frames", "run"}, 1, "--frames takes NAME=COUNT with COUNT from 1 to 1024"},
+        {{"export", "p", "demo", "o.md2", "--frames", "a=3"}, 1, "--frames and --loop take a model or scene file"},
+        {{"export", "p", "s", "dir", "--player", "--map", "walk=run"}, 1, "--map takes STANDARD=SOURCE"},
+        {{"export", "p", "s", "dir", "--player", "--skin-name", "a/b"}, 1, "--skin-name takes a file name"},
     };
     for (const auto& c : cases) {
         ExpectRun(c.args, c.exitCode, c.printed);

@@ -84,6 +84,22 @@ if(VALIDATOR)
     string(APPEND problems "the glTF validator finds errors:\n${report}")
   endif()
 endif()
+# A skin in the Quake 2 palette from a PCX, scaled to fit --max; the same
+# bytes from the Windows program.
+run(0 "8-bit PCX in the Quake 2 palette, 8x8, scaled down from" skin ${prefix}${WORK}/crate.pcx
+    -o ${prefix}${WORK}/crate-q2.pcx --max 8x8)
+run(1 "cannot open" skin ${prefix}${WORK}/absent.png -o ${prefix}${WORK}/never.pcx)
+if(EXISTS ${WORK}/never.pcx)
+  string(APPEND problems "skin left never.pcx behind\n")
+endif()
+if(NATIVE_TOOL)
+  execute_process(COMMAND ${NATIVE_TOOL} skin ${WORK}/crate.pcx -o ${WORK}/native/crate-q2.pcx --max 8x8)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/crate-q2.pcx ${WORK}/native/crate-q2.pcx
+                  RESULT_VARIABLE differ)
+  if(differ)
+    string(APPEND problems "skin: crate-q2.pcx differs from the native program's\n")
+  endif()
+endif()
 if(RUNNER)
   run(1 "OSMesa" preview ${prefix}${WORK}/crate-gl.md2 -o ${prefix}${WORK}/crate.png)
 else()
