@@ -5,7 +5,7 @@
 
 #include "anim/frame_sampling.h"
 #include "export/export_settings.h"
-#include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "host_api/host_ops.h"
 #include "res/dialog_ids.h"
 #include "util/center_window.h"

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "export/export_state.h"
+#include "export/frame_box.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "host_api/host_ops.h"
 #include "md2/md2_sections.h"
 #include "util/float_convert.h"
@@ -74,6 +76,23 @@ int CountSkins(HostScene* scene) {
         }
     }
     return skins;
+}
+
+// The header before the sections are written: magic, version 8, the counts,
+// the skin size and the frame total; the frame size, the GL word count and
+// every offset stay 0 until the sections are in place.
+Md2Header StartHeader(const ExportSettings& settings, const SceneCounts& counts) {
+    Md2Header header{};
+    header.ident = kMd2Ident;
+    header.version = kMd2Version;
+    header.skinwidth = settings.skinWidth;
+    header.skinheight = settings.skinHeight;
+    header.num_skins = counts.skins;
+    header.num_xyz = counts.vertices;
+    header.num_st = 3 * counts.triangles;
+    header.num_tris = counts.triangles;
+    header.num_frames = settings.totalFrames;
+    return header;
 }
 
 // Every section's size added up; false when the file would pass the largest
@@ -230,15 +249,14 @@ bool WriteAllSections(std::FILE* file, ExportState* state) {
     if (!CountGeometry(scene, &counts)) {
         return false;
     }
-    const int texCoords = 3 * counts.triangles;
     counts.skins = CountSkins(scene);
     const bool animated = HasAnimations(scene);
     if (!FileFitsOffsets(counts, ExportFrameTotal(scene))) {
         return false;
     }
 
-    Md2Header header{};
-    const FrameBox box = FillHeader(state, &header, texCoords, counts.vertices, counts.triangles, counts.skins);
+    const FrameBox box = ComputeFrameBox(state);
+    Md2Header header = StartHeader(settings, counts);
     if (!WriteMd2Header(file, header) || !TakeMd2Offset(file, &header.ofs_skins) ||
         !WriteSkins(file, scene, settings) || !TakeMd2Offset(file, &header.ofs_st) ||
         !WriteTexCoords(file, scene, settings) || !TakeMd2Offset(file, &header.ofs_tris) ||

@@ -3,6 +3,7 @@
 #include "anim/frame_sampling.h"
 #include "export/export_settings.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "plugin/plugin_state.h"
 #include "host/large_rig.h"
 

@@ -13,6 +13,7 @@
 #include "anim/pose_evaluation.h"
 #include "md2/normal_index.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "md2/md2_normals.h"
 #include "support/decoded_frame.h"
 #include "unit/export/export_writer_test_support.h"
