@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr std::size_t kLargestFileBytes = 0x7FFFFFFF;
-
-}  // namespace
-
 bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* view, std::string* error) {
     if (length < kMd2HeaderBytes) {
         *error = "truncated: " + std::to_string(length) + " bytes, shorter than the 68-byte MD2 header";
@@ -17,7 +11,7 @@ bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* vie
         *error = "not an MD2 file (no IDP2 magic)";
         return false;
     }
-    if (length > kLargestFileBytes) {
+    if (length > static_cast<std::uint64_t>(kMd2LargestOffset)) {
         *error = "file of 2 GiB or more";
         return false;
     }

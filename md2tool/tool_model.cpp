@@ -8,7 +8,7 @@
 
 bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* model, std::string* error) {
     *model = Md2Model{};
-    if (length > 0x7FFFFFFF) {
+    if (length > static_cast<std::uint64_t>(kMd2LargestOffset)) {
         *error = "the reader takes files below 2 GiB";
         return false;
     }

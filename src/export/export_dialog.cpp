@@ -17,6 +17,8 @@ namespace {
 constexpr int kNumberUnits = 256;
 // Edits are read up to this many characters.
 constexpr int kEditUnits = 256;
+// Units of a message box's text.
+constexpr int kMessageUnits = 256;
 constexpr int kDefaultSkinSize = 256;
 
 ExportDialogContext& ContextOf(void* context) { return *static_cast<ExportDialogContext*>(context); }
@@ -180,10 +182,10 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
         case IDC_OK:
             ReadSkinDirectory(dialog, &settings);
             ReadSkinSize(dialog, &settings);
-            PlatformEndDialog(dialog, 1);
+            PlatformEndDialog(dialog, kButtonOk);
             return 1;
         case IDC_CANCEL:
-            PlatformEndDialog(dialog, 2);
+            PlatformEndDialog(dialog, kButtonCancel);
             return 1;
         case IDC_RENAME:
             if (!HasAnimations(scene)) {
@@ -214,18 +216,20 @@ int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
         PlatformGetControlText(dialog, IDC_NEW_NAME, name, kEditUnits);
         const std::size_t length = U16Length(name, kEditUnits);
         if (length == 0 || length > static_cast<std::size_t>(maxAnimationNameLength)) {
-            PlatformMessageBox(PlatformFocusWindow(), u"Names are limited to 11 characters. Try again.", u"Error",
-                               kIconError, kButtonsOk);
+            char16_t message[kMessageUnits];
+            FormatText(message, kMessageUnits, u"Names are limited to %d characters. Try again.",
+                       maxAnimationNameLength);
+            PlatformMessageBox(PlatformFocusWindow(), message, u"Error", kIconError, kButtonsOk);
             return 1;
         }
         if (HostAnimation* animation = SelectedAnimation(rename)) {
             TextPairFromWide(&animation->name, name);
         }
-        PlatformEndDialog(dialog, 1);
+        PlatformEndDialog(dialog, kButtonOk);
         return 1;
     }
     if (commandId == IDC_CANCEL) {
-        PlatformEndDialog(dialog, 2);
+        PlatformEndDialog(dialog, kButtonCancel);
         return 1;
     }
     return 0;

@@ -10,6 +10,12 @@
 
 namespace {
 
+// Units of a count's text.
+constexpr int kNumberUnits = 256;
+// The import dialog's Cancel ends it with 0, which the request takes as a
+// cancel as it takes kButtonCancel.
+constexpr int kImportCancelled = 0;
+
 // A frame name in UTF-16: through the system code page, or character by
 // character where the code page refuses the bytes.
 void FrameNameToWide(const char* name, char16_t* out, int capacity) {
@@ -36,10 +42,10 @@ int FillImportDialog(WindowHandle dialog, const Md2Model& loaded) {
     for (int i = 0; i < model->skinCount; ++i) {
         PlatformListAdd(dialog, IDC_SKIN_LIST, model->skins[i].text);
     }
-    char16_t count[256];
-    FormatText(count, 256, u"%d", model->frameCount);
+    char16_t count[kNumberUnits];
+    FormatText(count, kNumberUnits, u"%d", model->frameCount);
     PlatformSetControlText(dialog, IDC_FRAME_COUNT, count);
-    FormatText(count, 256, u"%d", model->skinCount);
+    FormatText(count, kNumberUnits, u"%d", model->skinCount);
     PlatformSetControlText(dialog, IDC_SKIN_COUNT, count);
     return 1;
 }
@@ -66,11 +72,11 @@ int ImportDialogProcedure(WindowHandle dialog, DialogEvent event, int commandId,
     }
     if (commandId == IDC_OK) {
         ReadFrameChoice(dialog, model);
-        PlatformEndDialog(dialog, 1);
+        PlatformEndDialog(dialog, kButtonOk);
         return 1;
     }
     if (commandId == IDC_CANCEL) {
-        PlatformEndDialog(dialog, 0);
+        PlatformEndDialog(dialog, kImportCancelled);
         return 1;
     }
     return 0;

@@ -20,6 +20,10 @@ inline constexpr std::uint32_t kMd2FrameHeaderBytes = 40;
 inline constexpr std::uint32_t kMd2VertexBytes = 4;
 inline constexpr int kMd2FrameNameChars = 16;
 
+// Offsets and lengths are int32 values in the header: no offset, and no file,
+// goes past this many bytes.
+inline constexpr std::int64_t kMd2LargestOffset = INT32_MAX;
+
 struct Md2Header {
     std::uint32_t ident;
     std::int32_t version;

@@ -14,27 +14,23 @@ namespace {
 
 constexpr char16_t kCannotOpenText[] = u"Could not open file for reading.";
 
-// Files of 2 GiB or more are refused: lengths and offsets are 32-bit values
-// that the format treats as signed.
-constexpr long kLargestFileBytes = 0x7FFFFFFF;
-
 // The whole file in memory; the model takes it over.
 struct FileBytes {
     std::uint8_t* bytes;
     std::uint32_t length;
 };
 
-// Reads the whole file. Fails when the length cannot be taken, is 2 GiB or
-// more, memory runs out, fewer bytes arrive than the length promised, or more
-// are left after them. Every byte of the buffer is written by the read, so it
-// is not zero-filled first.
+// Reads the whole file. Fails when the length cannot be taken, is past
+// kMd2LargestOffset, memory runs out, fewer bytes arrive than the length
+// promised, or more are left after them. Every byte of the buffer is written
+// by the read, so it is not zero-filled first.
 bool ReadWholeFile(std::FILE* file, FileBytes* out) {
     *out = FileBytes{};
     if (std::fseek(file, 0, SEEK_END) != 0) {
         return false;
     }
     long end = std::ftell(file);
-    if (end < 0 || end > kLargestFileBytes || std::fseek(file, 0, SEEK_SET) != 0) {
+    if (end < 0 || end > kMd2LargestOffset || std::fseek(file, 0, SEEK_SET) != 0) {
         return false;
     }
     const std::uint32_t length = static_cast<std::uint32_t>(end);
