@@ -98,7 +98,7 @@ Md2Header StartHeader(const ExportSettings& settings, const SceneCounts& counts)
 // Every section's size added up; false when the file would pass the largest
 // offset the header can hold.
 bool FileFitsOffsets(const SceneCounts& counts, std::int64_t frames) {
-    const std::int64_t frameSize = kMd2FrameHeaderBytes + std::int64_t{kMd2VertexBytes} * counts.vertices;
+    const std::int64_t frameSize = Md2FrameBytes(counts.vertices);
     std::int64_t size = kMd2HeaderBytes + std::int64_t{kMd2SkinBytes} * counts.skins +
                         std::int64_t{kMd2TexCoordBytes} * 3 * counts.triangles +
                         std::int64_t{kMd2TriangleBytes} * counts.triangles + (counts.triangles > 0 ? 4 : 0);

@@ -51,7 +51,7 @@ namespace {
 bool StartFrameRun(const ExportState& state, FrameRun* run) {
     *run = FrameRun{};
     const int vertices = state.pose.posedVertices.count;
-    const std::int64_t size = kMd2FrameHeaderBytes + std::int64_t{kMd2VertexBytes} * vertices;
+    const std::int64_t size = Md2FrameBytes(vertices);
     if (state.scene == nullptr || vertices != ListCount(state.scene->vertices) || size > INT32_MAX) {
         return false;
     }

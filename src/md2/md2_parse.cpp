@@ -15,16 +15,14 @@ namespace {
 constexpr char16_t kNoGeometryText[] = u"No geometry found.";
 constexpr char16_t kBlankSkinName[] = u"blank";
 
+// The bytes of one frame; the vertex count is checked not to be negative
+// before it is used.
 std::uint64_t FrameBytes(const Md2Header& header) {
-    return kMd2FrameHeaderBytes + std::uint64_t{kMd2VertexBytes} * static_cast<std::uint32_t>(header.num_xyz);
+    return static_cast<std::uint64_t>(Md2FrameBytes(header.num_xyz));
 }
 
-// True when `count` records of `recordBytes` from `offset` lie wholly inside
-// the file. The offset must lie below the length even for no records, as the
-// section's decoder requires.
 bool SectionFits(std::uint32_t length, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes) {
-    std::uint32_t start = static_cast<std::uint32_t>(offset);
-    return start < length && static_cast<std::uint64_t>(count) <= (length - start) / recordBytes;
+    return Md2SectionFits(length, offset, count, recordBytes, Md2SectionRule::kReader);
 }
 
 // Counts taken as signed must not be negative, and every section must fit in
