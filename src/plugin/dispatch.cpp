@@ -12,7 +12,6 @@ int PluginCallback(std::uint32_t request, HostScene* scene, void* instance, std:
     if (!known || scene == nullptr || (needsInstance && instance == nullptr)) {
         return kAnswerFailed;
     }
-    SetCurrentScene(scene);
     switch (request) {
         case kRequestRead:
             return LoadMd2File(scene, CurrentMd2Model());

@@ -3,7 +3,6 @@
 namespace {
 
 void* registrationInstance = nullptr;
-HostScene* currentScene = nullptr;
 constinit ExportSettings exportSettings = DefaultExportSettings();
 
 // Whatever the model still holds when the library unloads is released then.
@@ -16,9 +15,6 @@ struct LoadedModel {
 
 void* RegistrationInstance() { return registrationInstance; }
 void SetRegistrationInstance(void* instance) { registrationInstance = instance; }
-
-HostScene* CurrentScene() { return currentScene; }
-void SetCurrentScene(HostScene* scene) { currentScene = scene; }
 
 Md2Model* CurrentMd2Model() { return &loadedModel.model; }
 

@@ -1,5 +1,5 @@
 // What the plug-in keeps between the host's requests, for the life of the
-// loaded library: the registration instance, the current scene, the model
+// loaded library: the registration instance, the model
 // between a read and the import that follows it, and the export settings
 // between the export dialog and the write. Only the dispatch hands these to
 // the requests; nothing below it reaches for them.
@@ -13,10 +13,6 @@
 // registration stores it, never cleared.
 void* RegistrationInstance();
 void SetRegistrationInstance(void* instance);
-
-// The scene of the most recent routed request; null until the first one.
-HostScene* CurrentScene();
-void SetCurrentScene(HostScene* scene);
 
 // The in-memory model: filled by the read request, released by the import
 // that follows it (and when the library unloads); empty otherwise.

@@ -18,5 +18,4 @@ RefScene* BuildExportBenchScene(const std::string& path, int vertices, int bones
 void PrepareExport(HostScene* scene) {
     ResetExportSettings();
     CurrentExportSettings()->totalFrames = static_cast<std::int32_t>(ExportFrameTotal(scene));
-    SetCurrentScene(scene);
 }

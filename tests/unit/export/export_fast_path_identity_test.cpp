@@ -33,7 +33,6 @@ protected:
         previousDirectory_ = std::filesystem::current_path();
     }
     void TearDown() override {
-        SetCurrentScene(nullptr);
         std::filesystem::current_path(previousDirectory_);
     }
 

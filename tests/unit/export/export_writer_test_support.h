@@ -67,7 +67,6 @@ class WriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         scene_ = RefSceneCreate();
-        SetCurrentScene(RefSceneHost(scene_));
         ResetExportSettings();
         state_.scene = RefSceneHost(scene_);
         state_.settings = CurrentExportSettings();
@@ -77,7 +76,6 @@ protected:
     void TearDown() override {
         ReleasePose(&pose_);
         ReleaseMd2Model(CurrentMd2Model());
-        SetCurrentScene(nullptr);
         ResetExportSettings();
         RefSceneDestroy(scene_);
     }
@@ -86,7 +84,6 @@ protected:
     void Use(RefScene* scene) {
         RefSceneDestroy(scene_);
         scene_ = scene;
-        SetCurrentScene(RefSceneHost(scene_));
         state_.scene = RefSceneHost(scene_);
     }
     std::filesystem::path PathOf(const std::string& name) { return std::filesystem::u8path(dir_ + name); }
