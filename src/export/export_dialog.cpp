@@ -25,7 +25,7 @@ ExportDialogContext& ContextOf(void* context) { return *static_cast<ExportDialog
 
 // The animation the settings select, or null when it is not in the list.
 HostAnimation* SelectedAnimation(const ExportDialogContext& context) {
-    const int index = context.settings->selectedAnimation;
+    const int index = context.selectedAnimation;
     HostScene* scene = context.scene;
     return index >= 0 && index < ListCount(scene->animations) ? &scene->animations.items[index] : nullptr;
 }
@@ -42,9 +42,9 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 void RenameSelected(WindowHandle dialog, ExportDialogContext& context) {
     const int current = PlatformListCurrent(dialog, IDC_ANIMATION_LIST);
     const int animations = ListCount(context.scene->animations);
-    context.settings->selectedAnimation = current >= 0 && current < animations ? current : 0;
+    context.selectedAnimation = current >= 0 && current < animations ? current : 0;
     PlatformRunDialog(context.renameInstance, IDD_RENAME, dialog, RenameDialog, &context);
-    FillExportDialog(dialog, context.scene, *context.settings);
+    FillExportDialog(dialog, context);
 }
 
 }  // namespace
@@ -145,13 +145,15 @@ void ShortenAnimationNames(HostScene* scene, int limit) {
     }
 }
 
-void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSettings& settings) {
+void FillExportDialog(WindowHandle dialog, const ExportDialogContext& context) {
+    HostScene* scene = context.scene;
+    const ExportSettings& settings = *context.settings;
     PlatformSetControlText(dialog, IDC_SKIN_DIRECTORY, settings.localSkinDirectory);
     SetNumber(dialog, IDC_SKIN_WIDTH, u"%d", settings.skinWidth);
     SetNumber(dialog, IDC_SKIN_HEIGHT, u"%d", settings.skinHeight);
     SetNumber(dialog, IDC_ANIMATION_COUNT, u"%d", ListCount(scene->animations));
     const bool animated = HasAnimations(scene);
-    SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", settings.totalFrames);
+    SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", context.totalFrames);
     PlatformListReset(dialog, IDC_ANIMATION_LIST);
     for (int a = 0; a < ListCount(scene->animations); ++a) {
         HostAnimation& animation = scene->animations.items[a];
@@ -161,7 +163,7 @@ void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSetting
         FormatText(entry, kNumberUnits, u"%s (%d frames)", name, AnimationFrameCount(&animation));
         PlatformListAdd(dialog, IDC_ANIMATION_LIST, entry);
     }
-    PlatformListSelect(dialog, IDC_ANIMATION_LIST, settings.selectedAnimation);
+    PlatformListSelect(dialog, IDC_ANIMATION_LIST, context.selectedAnimation);
 }
 
 int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
@@ -170,11 +172,11 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
     ExportSettings& settings = *dialogContext.settings;
     if (event == kDialogInit) {
         const std::int64_t total = ExportFrameTotal(scene);
-        settings.totalFrames = total > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(total);
+        dialogContext.totalFrames = total > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(total);
         TakeSkinSizeFromImage(scene, &settings);
         ShortenAnimationNames(scene, maxAnimationNameLength);
-        settings.selectedAnimation = 0;
-        FillExportDialog(dialog, scene, settings);
+        dialogContext.selectedAnimation = 0;
+        FillExportDialog(dialog, dialogContext);
         CenterWindow(dialog, PlatformDesktopWindow());
         return 1;
     }

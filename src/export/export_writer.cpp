@@ -78,9 +78,9 @@ int CountSkins(HostScene* scene) {
     return skins;
 }
 
-// The header before the sections are written: magic, version 8, the counts,
-// the skin size and the frame total; the frame size, the GL word count and
-// every offset stay 0 until the sections are in place.
+// The header before the sections are written: magic, version 8, the counts
+// and the skin size; the frame size, the frame and GL word counts and every
+// offset stay 0 until the sections are in place.
 Md2Header StartHeader(const ExportSettings& settings, const SceneCounts& counts) {
     Md2Header header{};
     header.ident = kMd2Ident;
@@ -91,7 +91,6 @@ Md2Header StartHeader(const ExportSettings& settings, const SceneCounts& counts)
     header.num_xyz = counts.vertices;
     header.num_st = 3 * counts.triangles;
     header.num_tris = counts.triangles;
-    header.num_frames = settings.totalFrames;
     return header;
 }
 
@@ -274,7 +273,7 @@ bool WriteAllSections(std::FILE* file, ExportState* state) {
         return false;
     }
     header.framesize = run.frameSize;
-    // The frames that are in the file, whatever the settings last counted.
+    // The frames that are in the file.
     header.num_frames = run.framesWritten;
     return std::fseek(file, 0, SEEK_SET) == 0 && WriteMd2Header(file, header) && std::fseek(file, 0, SEEK_END) == 0;
 }

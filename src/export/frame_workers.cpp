@@ -69,7 +69,7 @@ int SliceCount(const ExportState& state, int count) {
     if (!PosesApart(state.pose, state.scene)) {
         return 1;
     }
-    const int workers = state.settings->frameWorkers;
+    const int workers = state.frameWorkers;
     if (workers > 0) {
         return workers < count ? workers : count;
     }

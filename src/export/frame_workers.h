@@ -18,7 +18,7 @@ struct PoseState;
 using FrameSliceWork = bool (*)(PoseState* pose, const FrameAt* frames, const SliceRange& range, void* context);
 
 // Runs `work` over the `count` frames of `frames` in slices: as many as the
-// settings' frameWorkers asks for, or when that is 0 one per processor for
+// export's frameWorkers asks for, or when that is 0 one per processor for
 // an export large enough to gain from it; one alone when the export's pose
 // would write into the scene (a scene without layouts). False when a slice
 // failed or its pose could not be laid out.

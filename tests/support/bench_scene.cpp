@@ -15,7 +15,4 @@ RefScene* BuildExportBenchScene(const std::string& path, int vertices, int bones
     return scene;
 }
 
-void PrepareExport(HostScene* scene) {
-    ResetExportSettings();
-    CurrentExportSettings()->totalFrames = static_cast<std::int32_t>(ExportFrameTotal(scene));
-}
+void PrepareExport(HostScene*) { ResetExportSettings(); }

@@ -63,8 +63,7 @@ protected:
         ASSERT_NE(first, nullptr);
         RefSetFilePath(first, real);
         PrepareExport(RefSceneHost(first));
-        CurrentExportSettings()->frameWorkers = workers;
-        const int written = WriteExportFile(RefSceneHost(first), CurrentExportSettings());
+        const int written = WriteExportFile(RefSceneHost(first), CurrentExportSettings(), workers);
         const std::vector<float> writerNormals = SceneFaceNormals(first);
         RefSceneDestroy(first);
         ASSERT_EQ(written, 1);
