@@ -63,10 +63,11 @@ std::string ExportDialogScript(const ExportChoices& choices) {
     return script + UserPress(choices.cancel ? IDC_CANCEL : IDC_OK);
 }
 
-ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script) {
+ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script,
+                    const std::string& screenshotDirectory) {
     ExportRun run;
     RefSetFilePath(scene, outPath);
-    StartDialogUser(script);
+    StartDialogUser(script, screenshotDirectory);
     run.optionsAnswer = SendRequest(session, kRequestExportOptions, scene);
     run.transcript = FinishDialogUser();
     if (run.optionsAnswer == 1) {

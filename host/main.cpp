@@ -382,9 +382,6 @@ int Export(const std::vector<std::string>& args) {
     if (!problem.empty()) {
         return Usage("export", problem);
     }
-    if (!command.screenshotDirectory.empty()) {
-        SetDialogScreenshotDirectory(command.screenshotDirectory);
-    }
     HostSession session;
     if (!Load(command.pluginPath, &session)) {
         return 1;
@@ -398,7 +395,7 @@ int Export(const std::vector<std::string>& args) {
     std::printf("dialog user: %s\n", script.c_str());
     ClearHostCallLog();
     const bool targetExisted = FileExists(command.outPath);
-    const ExportRun run = RunExport(&session, scene, command.outPath, script);
+    const ExportRun run = RunExport(&session, scene, command.outPath, script, command.screenshotDirectory);
     const int result = ReportExport(command, run, targetExisted);
     // A failed write prints no scene: what it holds is not the export's.
     if (run.writeAnswer != 0) {

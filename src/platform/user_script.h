@@ -21,6 +21,14 @@
 #include <string>
 #include <vector>
 
+// The environment variables through which the host hands the portable
+// dialogs their user: the script, the number of the run (a new number starts
+// the script anew, even when its text repeats the last run's) and the file
+// the transcript is appended to.
+inline constexpr char kUserScriptVariable[] = "CORVANE_USER_SCRIPT";
+inline constexpr char kUserRunVariable[] = "CORVANE_USER_RUN";
+inline constexpr char kUserTranscriptVariable[] = "CORVANE_USER_TRANSCRIPT";
+
 enum class UserVerb { Select, Type, Press, Escape, Close, Answer, Unknown };
 
 struct UserStep {
