@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "import/skin_names.h"
 #include "md2/md2_model.h"
 #include "res/dialog_ids.h"
 #include "util/center_window.h"
@@ -40,7 +41,9 @@ int FillImportDialog(WindowHandle dialog, const Md2Model& loaded) {
     }
     PlatformListReset(dialog, IDC_SKIN_LIST);
     for (int i = 0; i < model->skinCount; ++i) {
-        PlatformListAdd(dialog, IDC_SKIN_LIST, model->skins[i].text);
+        char16_t name[kTextPairUnits];
+        SkinFileName(model->skins[i], name);
+        PlatformListAdd(dialog, IDC_SKIN_LIST, name);
     }
     char16_t count[kNumberUnits];
     FormatText(count, kNumberUnits, u"%d", model->frameCount);
@@ -50,7 +53,7 @@ int FillImportDialog(WindowHandle dialog, const Md2Model& loaded) {
     return 1;
 }
 
-void ReadFrameChoice(WindowHandle dialog, Md2Model* model) {
+void ReadFrameChoice(WindowHandle dialog, ImportRecord* record) {
     int count = PlatformListCount(dialog, IDC_FRAME_LIST);
     int chosen = 0;
     for (int i = 0; i < count; ++i) {
@@ -59,19 +62,19 @@ void ReadFrameChoice(WindowHandle dialog, Md2Model* model) {
             break;
         }
     }
-    model->selectedFrame = chosen;
+    record->selectedFrame = chosen;
 }
 
 int ImportDialogProcedure(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
-    Md2Model* model = static_cast<Md2Model*>(context);
+    ImportRecord* record = static_cast<ImportRecord*>(context);
     if (event == kDialogInit) {
-        model->selectedFrame = 0;
-        FillImportDialog(dialog, *model);
+        record->selectedFrame = 0;
+        FillImportDialog(dialog, record->model);
         CenterWindow(dialog, PlatformDesktopWindow());
         return 1;
     }
     if (commandId == IDC_OK) {
-        ReadFrameChoice(dialog, model);
+        ReadFrameChoice(dialog, record);
         PlatformEndDialog(dialog, kButtonOk);
         return 1;
     }

@@ -7,6 +7,7 @@
 #include "md2/md2_model.h"
 #include "platform/platform.h"
 #include "host_api/host_ops.h"
+#include "import/skin_names.h"
 #include "util/path.h"
 #include "util/text.h"
 
@@ -18,16 +19,17 @@ constexpr int kNoMaterial = -1;
 constexpr int kMaterialNameBytes = 256;
 
 // One material per skin, each with its image as texture layer 0.
-bool AddSkinMaterials(HostScene* scene, const Md2Model& model) {
+bool AddSkinMaterials(HostScene* scene, const Md2Model& model, const char16_t* sourcePath) {
     char16_t skinDirectory[kTextPairUnits];
-    DirectoryOfPath(model.sourcePath, skinDirectory);
+    DirectoryOfPath(sourcePath, skinDirectory);
     // Skin images are named relative to the model; the host resolves them
     // from the current directory.
     PlatformSetCurrentDirectory(skinDirectory);
     std::size_t directoryLength = U16Length(skinDirectory, kTextPairUnits);
 
     for (int i = 0; i < model.skinCount; ++i) {
-        const char16_t* skin = model.skins[i].text;
+        char16_t skin[kTextPairUnits];
+        SkinFileName(model.skins[i], skin);
         TextPair name{};
         ToNarrow(skin, name.narrow, kMaterialNameBytes);
         CrtNarrowToWide(name.narrow, name.wide, kTextPairUnits);
@@ -111,19 +113,19 @@ bool FillFace(HostScene* scene, HostFace& face, const Md2Triangle& triangle, con
 
 }  // namespace
 
-int BuildImportedFrame(HostScene* scene, const Md2Model* loaded) {
-    if (loaded == nullptr) {
+int BuildImportedFrame(HostScene* scene, const ImportRecord* record) {
+    if (record == nullptr) {
         return 0;
     }
-    const Md2Model& model = *loaded;
-    if (scene == nullptr || model.frameCount <= 0 || model.selectedFrame < 0 ||
-        model.selectedFrame >= model.frameCount) {
+    const Md2Model& model = record->model;
+    const int chosen = record->selectedFrame;
+    if (scene == nullptr || model.frameCount <= 0 || chosen < 0 || chosen >= model.frameCount) {
         return 0;
     }
-    if (model.skinCount > 0 && !AddSkinMaterials(scene, model)) {
+    if (model.skinCount > 0 && !AddSkinMaterials(scene, model, record->sourcePath)) {
         return 0;
     }
-    const Md2Frame& frame = model.frames[model.selectedFrame];
+    const Md2Frame& frame = model.frames[chosen];
     if (!CopyVertices(scene, frame)) {
         return 0;
     }

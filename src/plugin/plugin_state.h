@@ -7,16 +7,16 @@
 
 #include "export/export_settings.h"
 #include "host_api/host_records.h"
-#include "md2/md2_model.h"
+#include "import/import_record.h"
 
 // The module instance handle given with the register message; null until
 // registration stores it, never cleared.
 void* RegistrationInstance();
 void SetRegistrationInstance(void* instance);
 
-// The in-memory model: filled by the read request, released by the import
+// The import's record: filled by the read request, released by the import
 // that follows it (and when the library unloads); empty otherwise.
-Md2Model* CurrentMd2Model();
+ImportRecord* CurrentImport();
 
 // The export settings, at their defaults until the export dialog changes them.
 ExportSettings* CurrentExportSettings();

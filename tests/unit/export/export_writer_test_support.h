@@ -75,7 +75,7 @@ protected:
     }
     void TearDown() override {
         ReleasePose(&pose_);
-        ReleaseMd2Model(CurrentMd2Model());
+        ReleaseImportRecord(TestRecord());
         ResetExportSettings();
         RefSceneDestroy(scene_);
     }
@@ -116,7 +116,7 @@ protected:
     // The written bytes through the plug-in's own reader.
     const Md2Model* ParseWritten() {
         EXPECT_EQ(ParseBytes(bytes_), 1);
-        return CurrentMd2Model();
+        return TestModel();
     }
 
     // A triangle of three new vertices in group `group`.

@@ -1,18 +1,18 @@
 // The read request: the whole file into one buffer, then decoded from memory.
-#include "md2/md2_reader.h"
+#include "import/read_request.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "host_api/host_requests.h"
-#include "util/large_buffer.h"
-#include "md2/md2_parse.h"
 #include "platform/platform.h"
+#include "util/large_buffer.h"
 #include "util/text.h"
 
 namespace {
 
 constexpr char16_t kCannotOpenText[] = u"Could not open file for reading.";
+constexpr char16_t kNoGeometryText[] = u"No geometry found.";
 
 // The whole file in memory; the model takes it over.
 struct FileBytes {
@@ -48,11 +48,27 @@ bool ReadWholeFile(std::FILE* file, FileBytes* out) {
 
 }  // namespace
 
-int LoadMd2File(HostScene* scene, Md2Model* model) {
-    if (scene == nullptr || model == nullptr) {
+int ReadAnswer(Md2ParseResult result, TextPair* errorText) {
+    switch (result) {
+        case Md2ParseResult::kLoaded:
+            return kAnswerDone;
+        case Md2ParseResult::kNotMd2:
+            return kAnswerNotMd2;
+        case Md2ParseResult::kNoGeometry:
+            if (errorText != nullptr) {
+                TextPairFromWide(errorText, kNoGeometryText);
+            }
+            return kAnswerFailed;
+        default:
+            return kAnswerFailed;
+    }
+}
+
+int LoadMd2File(HostScene* scene, ImportRecord* record) {
+    if (scene == nullptr || record == nullptr) {
         return kAnswerFailed;
     }
-    ReleaseMd2Model(model);
+    ReleaseImportRecord(record);
 
     // The host's path, terminated within its pair whatever the host left there.
     char16_t path[kTextPairUnits];
@@ -68,11 +84,11 @@ int LoadMd2File(HostScene* scene, Md2Model* model) {
     if (!read) {
         return kAnswerFailed;
     }
-    U16Copy(model->sourcePath, kTextPairUnits, path);
+    U16Copy(record->sourcePath, kTextPairUnits, path);
 
-    const int result = ParseMd2Adopting(contents.bytes, contents.length, model, &scene->errorText);
-    if (result != kAnswerDone) {
-        ReleaseMd2Model(model);
+    const int answer = ReadAnswer(ParseMd2Adopting(contents.bytes, contents.length, &record->model), &scene->errorText);
+    if (answer != kAnswerDone) {
+        ReleaseImportRecord(record);
     }
-    return result;
+    return answer;
 }
