@@ -255,3 +255,71 @@ TEST(Md2ReadCursor, ReadsStayInsideTheBuffer) {
 }
 
 }  // namespace
+
+// Each refusal names its cause; the read request answers 3 only for another
+// format and 0 for the rest.
+TEST_F(Md2Parse, RefusalsSayWhichBoundOrSection) {
+    const std::vector<std::uint8_t> good = BuildMd2File(MakeSampleMd2Model(2, 4, 3, 2));
+    const auto size = static_cast<std::int32_t>(good.size());
+    struct Case {
+        const char* what;
+        std::vector<std::pair<Md2HeaderField, std::int32_t>> fields;
+        std::size_t length;  // 0: the whole file
+        Md2ParseResult result;
+        int answer;
+    };
+    const Case cases[] = {
+        {"whole", {}, 0, Md2ParseResult::kLoaded, 1},
+        {"short", {}, 67, Md2ParseResult::kTooShort, 0},
+        {"magic", {{kFieldIdent, 0x1234}}, 0, Md2ParseResult::kNotMd2, 3},
+        {"no frames", {{kFieldNumFrames, 0}}, 0, Md2ParseResult::kNoGeometry, 0},
+        {"negative", {{kFieldNumSkins, -1}}, 0, Md2ParseResult::kNegativeCount, 0},
+        {"skins at end", {{kFieldNumSkins, 0}, {kFieldOfsSkins, size}}, 0, Md2ParseResult::kSkinsOutside, 0},
+        {"texcoords", {{kFieldOfsSt, size - 2}}, 0, Md2ParseResult::kTexCoordsOutside, 0},
+        {"triangles", {{kFieldNumTris, 1 << 20}}, 0, Md2ParseResult::kTrianglesOutside, 0},
+        {"frames", {{kFieldOfsFrames, -4}}, 0, Md2ParseResult::kFramesOutside, 0},
+        {"flat skin", {{kFieldSkinHeight, 0}}, 0, Md2ParseResult::kFlatSkin, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes = good;
+        for (const auto& [field, value] : c.fields) {
+            PutI32(bytes, field, value);
+        }
+        bytes.resize(c.length > 0 ? c.length : bytes.size());
+        ReadCursor cursor{bytes.data(), 0, static_cast<std::uint32_t>(bytes.size())};
+        EXPECT_EQ(ParseMd2(&cursor, TestModel()), c.result);
+        if (c.result != Md2ParseResult::kLoaded) {
+            ExpectModelEmpty();
+        }
+        EXPECT_EQ(ParseBytes(bytes), c.answer);
+        ReleaseImportRecord(TestRecord());
+    }
+}
+
+// One section check for the reader and the tool: they differ only where a
+// section may start at the file's end.
+TEST(Md2SectionFits, RecordsLieWhollyInsideTheFile) {
+    struct Case {
+        std::uint32_t length;
+        std::int32_t offset;
+        std::int32_t count;
+        std::uint64_t recordBytes;
+        bool reader;
+        bool tool;
+    };
+    const Case cases[] = {
+        {100, 68, 8, 4, true, true},         // ends at the file's end
+        {100, 68, 9, 4, false, false},       // one record past it
+        {100, 100, 0, 4, false, true},       // no records at the end
+        {100, 101, 0, 4, false, false},      // past the end
+        {100, -1, 0, 4, false, false},       // negative offset
+        {100, 0, -1, 4, false, false},       // negative count
+        {0x7FFFFFFF, 0, 0x7FFFFFFF, 0x200000000ull, false, false},  // a product beyond 64 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.offset) + " " + std::to_string(c.count));
+        EXPECT_EQ(Md2SectionFits(c.length, c.offset, c.count, c.recordBytes, Md2SectionRule::kReader), c.reader);
+        EXPECT_EQ(Md2SectionFits(c.length, c.offset, c.count, c.recordBytes, Md2SectionRule::kTool), c.tool);
+    }
+}
