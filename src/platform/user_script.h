@@ -1,7 +1,7 @@
 // The scripted dialog user's protocol, shared by the portable dialogs (which
 // follow the script themselves) and the reference host (whose user thread
-// operates the real windows on Windows). Header-only: the host links none of
-// the plug-in's code.
+// operates the real windows on Windows). Header-only, so that the host needs
+// none of the platform layer's code for it.
 //
 // A script is steps separated by ';':
 //   select ID INDEX   select item INDEX of list ID
