@@ -20,7 +20,7 @@
 
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
-#include "md2/md2_reader.h"
+#include "import/read_request.h"
 #include "support/md2_builder.h"
 
 namespace {
@@ -29,14 +29,14 @@ void BM_ParseMd2(benchmark::State& state) {
     const std::vector<std::uint8_t> file = BuildMd2File(MakeSampleMd2Model(2, 2048, 4000, 1000));
     for (auto _ : state) {
         ReadCursor cursor{file.data(), 0, static_cast<std::uint32_t>(file.size())};
-        if (ParseMd2(&cursor, CurrentMd2Model(), nullptr) != 1) {
+        if (ParseMd2(&cursor, &CurrentImport()->model) != Md2ParseResult::kLoaded) {
             state.SkipWithError("the generated file did not read");
             break;
         }
-        benchmark::DoNotOptimize(CurrentMd2Model()->frames);
+        benchmark::DoNotOptimize(CurrentImport()->model.frames);
         benchmark::ClobberMemory();
     }
-    ReleaseMd2Model(CurrentMd2Model());
+    ReleaseImportRecord(CurrentImport());
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));
     state.counters["file_MB"] = static_cast<double>(file.size()) / 1e6;
 }
@@ -53,14 +53,14 @@ void LoadFileBench(benchmark::State& state) {
     RefScene* scene = RefSceneCreate();
     RefSetFilePath(scene, path);
     for (auto _ : state) {
-        if (!written || LoadMd2File(RefSceneHost(scene), CurrentMd2Model()) != 1) {
+        if (!written || LoadMd2File(RefSceneHost(scene), CurrentImport()) != 1) {
             state.SkipWithError("the generated file did not load");
             break;
         }
-        benchmark::DoNotOptimize(CurrentMd2Model()->frames);
+        benchmark::DoNotOptimize(CurrentImport()->model.frames);
         benchmark::ClobberMemory();
     }
-    ReleaseMd2Model(CurrentMd2Model());
+    ReleaseImportRecord(CurrentImport());
     RefSceneDestroy(scene);
     std::filesystem::remove(path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(file.size()));

@@ -11,6 +11,7 @@
 #include "export/export_command.h"
 #include "export/export_settings.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "fuzz/scene_bytes.h"
 #include "fuzz/scripted_user.h"
 #include "host/call_log.h"

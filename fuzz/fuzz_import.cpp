@@ -13,6 +13,7 @@
 #include "host/call_log.h"
 #include "host/ref_scene.h"
 #include "import/import_options.h"
+#include "import/read_request.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
 #include "res/dialog_ids.h"
@@ -23,8 +24,9 @@ int ImportInput(RefScene* ref, const std::uint8_t* data, std::size_t size) {
     HostScene* scene = RefSceneHost(ref);
     const int frame = data[0];
     ReadCursor cursor{data + 1, 0, static_cast<std::uint32_t>(size - 1)};
-    Md2Model model{};
-    const int read = ParseMd2(&cursor, &model, &scene->errorText);
+    ImportRecord record{};
+    Md2Model& model = record.model;
+    const int read = ReadAnswer(ParseMd2(&cursor, &model), &scene->errorText);
     if (read != 1) {
         if (read != 0 && read != 3) {
             std::abort();
@@ -38,7 +40,7 @@ int ImportInput(RefScene* ref, const std::uint8_t* data, std::size_t size) {
                               std::to_string(IDC_OK);
     SetUserScript(steps.c_str());
     static int instance = 0;
-    const int answer = ImportOptions(scene, &instance, &model);
+    const int answer = ImportOptions(scene, &instance, &record);
     if (answer == 1 && (ListCount(scene->vertices) != vertices || ListCount(scene->meshes) != 1 ||
                         scene->meshes.items[0].faceCount != triangles)) {
         std::abort();

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "import/read_request.h"
+#include "import/skin_names.h"
 #include "md2/md2_frame_positions.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
@@ -34,7 +36,9 @@ bool ModelIsConsistent(const Md2Model& model) {
         }
     }
     for (int i = 0; i < model.skinCount; ++i) {
-        if (model.skins[i].text[0] == 0 || U16Length(model.skins[i].text, kTextPairUnits) == kTextPairUnits) {
+        char16_t name[kTextPairUnits];
+        SkinFileName(model.skins[i], name);
+        if (name[0] == 0 || U16Length(name, kTextPairUnits) == kTextPairUnits) {
             return false;
         }
     }
@@ -53,7 +57,7 @@ bool ModelIsConsistent(const Md2Model& model) {
 bool ModelIsEmpty(const Md2Model& model) {
     return model.frameCount == 0 && model.frames == nullptr && model.skinCount == 0 && model.skins == nullptr &&
            model.texCoordCount == 0 && model.texCoords == nullptr && model.triangleCount == 0 &&
-           model.triangles == nullptr && model.bytes == nullptr && model.sourcePath[0] == 0;
+           model.triangles == nullptr && model.bytes == nullptr;
 }
 
 }  // namespace
@@ -65,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static HostScene* scene = new HostScene();
     ReadCursor cursor{data, 0, static_cast<std::uint32_t>(size)};
     Md2Model model{};
-    int answer = ParseMd2(&cursor, &model, &scene->errorText);
+    int answer = ReadAnswer(ParseMd2(&cursor, &model), &scene->errorText);
     bool sound = answer == 1 ? ModelIsConsistent(model) : (answer == 0 || answer == 3) && ModelIsEmpty(model);
     if (!sound) {
         std::abort();

@@ -18,10 +18,9 @@
 
 #include <string>
 
-void StartDialogUser(const std::string& script);
+// Starts a run of the user with `script`. On Windows `screenshotDirectory`
+// names where to save a screenshot (BMP) of each dialog and message box as it
+// opens; empty for none. Ignored on Linux.
+void StartDialogUser(const std::string& script, const std::string& screenshotDirectory = std::string());
 // Waits for nothing: call after the request returned. Answers the transcript.
 std::string FinishDialogUser();
-
-// On Windows, where to save a screenshot (BMP) of each dialog and message box
-// as it opens; empty for none. Ignored on Linux.
-void SetDialogScreenshotDirectory(const std::string& directory);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "host/dialog_user.h"
+#include "platform/user_script.h"
 
 namespace {
 
@@ -19,14 +20,15 @@ std::string TranscriptPath() {
 
 }  // namespace
 
-void StartDialogUser(const std::string& script) {
+void StartDialogUser(const std::string& script, const std::string&) {
     std::string path = TranscriptPath();
     std::remove(path.c_str());
-    // The remark makes every run a new script, even when its steps repeat.
+    // Each run has a number of its own, so that it starts the script anew even
+    // when its steps repeat the last run's.
     static int runs = 0;
-    std::string numbered = "#run " + std::to_string(++runs) + ";" + script;
-    setenv("CORVANE_USER_SCRIPT", numbered.c_str(), 1);
-    setenv("CORVANE_USER_TRANSCRIPT", path.c_str(), 1);
+    setenv(kUserScriptVariable, script.c_str(), 1);
+    setenv(kUserRunVariable, std::to_string(++runs).c_str(), 1);
+    setenv(kUserTranscriptVariable, path.c_str(), 1);
 }
 
 std::string FinishDialogUser() {
@@ -36,9 +38,8 @@ std::string FinishDialogUser() {
     text << file.rdbuf();
     file.close();
     std::remove(path.c_str());
-    unsetenv("CORVANE_USER_SCRIPT");
-    unsetenv("CORVANE_USER_TRANSCRIPT");
+    unsetenv(kUserScriptVariable);
+    unsetenv(kUserRunVariable);
+    unsetenv(kUserTranscriptVariable);
     return text.str();
 }
-
-void SetDialogScreenshotDirectory(const std::string&) {}

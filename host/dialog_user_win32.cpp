@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -29,8 +30,8 @@ struct UserState {
     int screenshots = 0;
 };
 
-UserState* user = nullptr;
-std::string screenshotDirectory;
+// The running user, from StartDialogUser to FinishDialogUser.
+std::unique_ptr<UserState> user;
 
 std::string Utf8Of(const wchar_t* text) {
     std::u16string wide;
@@ -299,8 +300,8 @@ void Run() {
 
 }  // namespace
 
-void StartDialogUser(const std::string& script) {
-    user = new UserState;
+void StartDialogUser(const std::string& script, const std::string& screenshotDirectory) {
+    user = std::make_unique<UserState>();
     user->requestThread = GetCurrentThreadId();
     user->screenshotDirectory = screenshotDirectory;
     user->steps = ParseUserScript(script);
@@ -314,9 +315,6 @@ std::string FinishDialogUser() {
     user->stop = true;
     user->worker.join();
     std::string transcript = user->transcript;
-    delete user;
-    user = nullptr;
+    user.reset();
     return transcript;
 }
-
-void SetDialogScreenshotDirectory(const std::string& directory) { screenshotDirectory = directory; }

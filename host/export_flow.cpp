@@ -8,26 +8,11 @@
 
 #include "host/dialog_user.h"
 #include "host/host_platform.h"
+#include "md2tool/tool_files.h"
 #include "platform/user_script.h"
 #include "res/dialog_ids.h"
 
 namespace {
-
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, bool* opened) {
-    std::vector<std::uint8_t> bytes;
-    std::FILE* file = HostOpenPath(path, "rb");
-    *opened = file != nullptr;
-    if (file == nullptr) {
-        return bytes;
-    }
-    std::uint8_t buffer[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) {
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    std::fclose(file);
-    return bytes;
-}
 
 std::int32_t I32At(const std::vector<std::uint8_t>& bytes, std::size_t at) {
     std::uint32_t value = 0;
@@ -78,10 +63,11 @@ std::string ExportDialogScript(const ExportChoices& choices) {
     return script + UserPress(choices.cancel ? IDC_CANCEL : IDC_OK);
 }
 
-ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script) {
+ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script,
+                    const std::string& screenshotDirectory) {
     ExportRun run;
     RefSetFilePath(scene, outPath);
-    StartDialogUser(script);
+    StartDialogUser(script, screenshotDirectory);
     run.optionsAnswer = SendRequest(session, kRequestExportOptions, scene);
     run.transcript = FinishDialogUser();
     if (run.optionsAnswer == 1) {
@@ -137,11 +123,12 @@ std::string DescribeExportDialog(const std::string& transcript) {
 }
 
 std::string DescribeMd2File(const std::string& path) {
-    bool opened = false;
-    std::vector<std::uint8_t> bytes = ReadWholeFile(path, &opened);
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    const bool read = ReadFileBytes(path, &bytes, &error);
     std::ostringstream out;
     out << "file: " << path;
-    if (!opened) {
+    if (!read) {
         out << " (not there)\n";
         return out.str();
     }

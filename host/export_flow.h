@@ -30,8 +30,11 @@ struct ExportRun {
     double writeSeconds = 0; // how long the plug-in took to answer the write request
 };
 
-// Sends both requests on `scene`, the write only when the options answered 1.
-ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script);
+// Sends both requests on `scene`, the write only when the options answered 1;
+// on Windows the dialogs are saved as screenshots into `screenshotDirectory`
+// unless it is empty.
+ExportRun RunExport(HostSession* session, RefScene* scene, const std::string& outPath, const std::string& script,
+                    const std::string& screenshotDirectory = std::string());
 
 // What the export dialog showed when it opened and every message box, read
 // from a transcript.

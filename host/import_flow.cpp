@@ -17,7 +17,8 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
-ImportRun RunImport(HostSession* session, RefScene* scene, const std::string& path, const std::string& script) {
+ImportRun RunImport(HostSession* session, RefScene* scene, const std::string& path, const std::string& script,
+                    const std::string& screenshotDirectory) {
     ImportRun run;
     RefSetFilePath(scene, path);
     run.readAnswer = SendRequest(session, kRequestRead, scene);
@@ -25,7 +26,7 @@ ImportRun RunImport(HostSession* session, RefScene* scene, const std::string& pa
     if (run.readAnswer != 1) {
         return run;
     }
-    StartDialogUser(script);
+    StartDialogUser(script, screenshotDirectory);
     run.optionsAnswer = SendRequest(session, kRequestImportOptions, scene);
     run.transcript = FinishDialogUser();
     return run;

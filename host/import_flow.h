@@ -13,8 +13,11 @@ struct ImportRun {
     std::string transcript;   // what the dialog user saw
 };
 
-// Sends both requests on `scene`; the user follows `script` in the dialog.
-ImportRun RunImport(HostSession* session, RefScene* scene, const std::string& path, const std::string& script);
+// Sends both requests on `scene`; the user follows `script` in the dialog,
+// which on Windows is saved as a screenshot into `screenshotDirectory` unless
+// it is empty.
+ImportRun RunImport(HostSession* session, RefScene* scene, const std::string& path, const std::string& script,
+                    const std::string& screenshotDirectory = std::string());
 
 // A summary of what the scene holds: materials with texture paths, vertex
 // count, groups, faces, and the host calls made.

@@ -238,19 +238,26 @@ const char* OptionsVerdict(int answer) {
     return answer == 1 ? "go on" : answer == 2 ? "refused or cancelled" : "failed";
 }
 
-int Export(const std::vector<std::string>& args) {
-    if (std::find(args.begin() + 4, args.end(), "--player") != args.end()) {
-        return RunPlayerExport(args, Usage);
-    }
-    const std::string pluginPath = Absolute(args[1]);
-    const std::string source = args[2] == "demo" || args[2] == "bench" ? args[2] : Absolute(args[2]);
-    const std::string outPath = Absolute(args[3]);
+// What `export` was asked to do.
+struct ExportCommand {
+    std::string pluginPath;
+    std::string source;  // "demo", "bench" or an absolute path
+    std::string outPath;
     ExportChoices choices;
     bool showTranscript = false;
     SceneSourceOptions sourceOptions;
     std::string savedScene;
     bool glCommands = false;
     bool timeWrite = false;
+    std::string screenshotDirectory;  // empty: no screenshots
+};
+
+// The command from its arguments; empty when they are good, else the problem.
+std::string ParseExport(const std::vector<std::string>& args, ExportCommand* command) {
+    command->pluginPath = Absolute(args[1]);
+    command->source = args[2] == "demo" || args[2] == "bench" ? args[2] : Absolute(args[2]);
+    command->outPath = Absolute(args[3]);
+    ExportChoices& choices = command->choices;
     for (std::size_t i = 4; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--skin-dir" && hasValue) {
@@ -260,7 +267,7 @@ int Export(const std::vector<std::string>& args) {
             const std::string size = args[++i];
             const std::size_t x = size.find('x');
             if (x == std::string::npos) {
-                return Usage("export", "--skin-size takes WxH, not " + size);
+                return "--skin-size takes WxH, not " + size;
             }
             choices.width = size.substr(0, x);
             choices.height = size.substr(x + 1);
@@ -268,120 +275,161 @@ int Export(const std::vector<std::string>& args) {
             const std::string rename = args[++i];
             const std::size_t equals = rename.find('=');
             if (equals == std::string::npos || equals == 0) {
-                return Usage("export", "--rename takes I=NAME, not " + rename);
+                return "--rename takes I=NAME, not " + rename;
             }
             choices.renames.emplace_back(std::atoi(rename.substr(0, equals).c_str()), rename.substr(equals + 1));
         } else if ((args[i] == "--fps" || args[i] == "--scale") && hasValue) {
             const float value = PositiveNumber(args[i + 1]);
             if (value == 0) {
-                return Usage("export", args[i] + " takes a positive number, not " + args[i + 1]);
+                return args[i] + " takes a positive number, not " + args[i + 1];
             }
-            (args[i] == "--fps" ? sourceOptions.fps : sourceOptions.scale) = value;
+            (args[i] == "--fps" ? command->sourceOptions.fps : command->sourceOptions.scale) = value;
             ++i;
         } else if ((args[i] == "--frames" || args[i] == "--loop") && hasValue) {
             std::string problem;
-            if (!AddFrameCountOption(args[i], args[i + 1], &sourceOptions.frameCounts, &problem)) {
-                return Usage("export", problem);
+            if (!AddFrameCountOption(args[i], args[i + 1], &command->sourceOptions.frameCounts, &problem)) {
+                return problem;
             }
             ++i;
         } else if (args[i] == "--save-scene" && hasValue) {
-            savedScene = Absolute(args[++i]);
+            command->savedScene = Absolute(args[++i]);
         } else if (args[i] == "--cancel") {
             choices.cancel = true;
         } else if (args[i] == "--transcript") {
-            showTranscript = true;
+            command->showTranscript = true;
         } else if (args[i] == "--glcmds") {
-            glCommands = true;
+            command->glCommands = true;
         } else if (args[i] == "--time") {
-            timeWrite = true;
+            command->timeWrite = true;
         } else if (args[i] == "--screenshots" && hasValue) {
             std::string directory = Absolute(args[++i]);
             if (!directory.empty() && directory.back() != '/' && directory.back() != '\\') {
                 directory += '/';
             }
-            SetDialogScreenshotDirectory(directory);
+            command->screenshotDirectory = directory;
         } else {
-            return Usage("export", "unknown option or missing value: " + args[i]);
+            return "unknown option or missing value: " + args[i];
         }
     }
-    if (!sourceOptions.frameCounts.empty() && (source == "demo" || source == "bench" || IsMd2Path(source))) {
-        return Usage("export", "--frames and --loop take a model or scene file as SOURCE");
+    const std::string& source = command->source;
+    if (!command->sourceOptions.frameCounts.empty() && (source == "demo" || source == "bench" || IsMd2Path(source))) {
+        return "--frames and --loop take a model or scene file as SOURCE";
     }
-    HostSession session;
-    if (!Load(pluginPath, &session)) {
-        return 1;
+    return std::string();
+}
+
+// The scene of a model or scene file, saved as a scene file when asked;
+// null, with the reason printed, when it cannot be had.
+RefScene* SceneFromFile(ExportCommand* command) {
+    SceneDesc desc;
+    std::string why;
+    command->sourceOptions.textureFolder = FolderOf(command->outPath);
+    if (!LoadSceneSource(command->source, command->sourceOptions, &desc, &why) ||
+        !CheckFrameCountNames(command->sourceOptions.frameCounts, desc, command->source, &why)) {
+        std::fprintf(stderr, "cannot export %s\n", why.c_str());
+        return nullptr;
     }
-    RefScene* scene = nullptr;
+    const std::string& saved = command->savedScene;
+    if (!saved.empty() && !WriteSceneFile(desc, saved, &why)) {
+        std::fprintf(stderr, "scene file %s: %s\n", saved.c_str(), why.c_str());
+        return nullptr;
+    }
+    RefScene* scene = BuildRefScene(desc);
+    std::printf("source: %s, %zu vertices, %zu groups, %zu bones, %zu animations%s%s\n", command->source.c_str(),
+                desc.vertices.size(), desc.groups.size(), desc.bones.size(), desc.animations.size(),
+                saved.empty() ? "" : ", scene saved as ", saved.c_str());
+    return scene;
+}
+
+// The scene an MD2 file gives through the plug-in's own import; null when
+// the import did not build it.
+RefScene* SceneFromImport(HostSession* session, const std::string& source) {
+    RefScene* scene = RefSceneCreate();
+    ImportRun imported = RunImport(session, scene, source, UserPress(IDC_OK));
+    std::printf("source: %s imported (read request %d, import-options request %d)\n", source.c_str(),
+                imported.readAnswer, imported.optionsAnswer);
+    if (imported.optionsAnswer != 1) {
+        RefSceneDestroy(scene);
+        return nullptr;
+    }
+    return scene;
+}
+
+// The scene to export: the demo or benchmark scene, a converted file or an
+// imported MD2 file; null, with the reason printed, when it cannot be had.
+RefScene* ExportSource(HostSession* session, ExportCommand* command) {
+    const std::string& source = command->source;
     if (source == "demo") {
-        scene = BuildDemoScene(FolderOf(outPath));
+        const std::string folder = FolderOf(command->outPath);
+        RefScene* scene = BuildDemoScene(folder);
         if (scene == nullptr) {
-            std::fprintf(stderr, "the demo skin could not be written in %s\n", FolderOf(outPath).c_str());
-            CloseSession(&session);
-            return 1;
+            std::fprintf(stderr, "the demo skin could not be written in %s\n", folder.c_str());
+            return nullptr;
         }
-        std::printf("source: demo scene, skin image %s\n", DemoSkinPath(FolderOf(outPath)).c_str());
-    } else if (source == "bench") {
-        scene = BuildBenchmarkScene();
-        std::printf("source: benchmark scene\n");
-    } else if (!IsMd2Path(source)) {
-        SceneDesc desc;
-        std::string why;
-        sourceOptions.textureFolder = FolderOf(outPath);
-        if (!LoadSceneSource(source, sourceOptions, &desc, &why) ||
-            !CheckFrameCountNames(sourceOptions.frameCounts, desc, source, &why)) {
-            std::fprintf(stderr, "cannot export %s\n", why.c_str());
-            CloseSession(&session);
-            return 1;
-        }
-        if (!savedScene.empty() && !WriteSceneFile(desc, savedScene, &why)) {
-            std::fprintf(stderr, "scene file %s: %s\n", savedScene.c_str(), why.c_str());
-            CloseSession(&session);
-            return 1;
-        }
-        scene = BuildRefScene(desc);
-        std::printf("source: %s, %zu vertices, %zu groups, %zu bones, %zu animations%s%s\n", source.c_str(),
-                    desc.vertices.size(), desc.groups.size(), desc.bones.size(), desc.animations.size(),
-                    savedScene.empty() ? "" : ", scene saved as ", savedScene.c_str());
-    } else {
-        scene = RefSceneCreate();
-        ImportRun imported = RunImport(&session, scene, source, UserPress(IDC_OK));
-        std::printf("source: %s imported (read request %d, import-options request %d)\n", source.c_str(),
-                    imported.readAnswer, imported.optionsAnswer);
-        if (imported.optionsAnswer != 1) {
-            RefSceneDestroy(scene);
-            CloseSession(&session);
-            return 1;
-        }
+        std::printf("source: demo scene, skin image %s\n", DemoSkinPath(folder).c_str());
+        return scene;
     }
-    const std::string script = ExportDialogScript(choices);
-    std::printf("dialog user: %s\n", script.c_str());
-    ClearHostCallLog();
-    const bool targetExisted = FileExists(outPath);
-    ExportRun run = RunExport(&session, scene, outPath, script);
+    if (source == "bench") {
+        RefScene* scene = BuildBenchmarkScene();
+        std::printf("source: benchmark scene\n");
+        return scene;
+    }
+    return IsMd2Path(source) ? SceneFromImport(session, source) : SceneFromFile(command);
+}
+
+// Prints the export's requests and the file written; answers the exit status.
+int ReportExport(const ExportCommand& command, const ExportRun& run, bool targetExisted) {
     std::printf("export-options request: %d (%s)\n", run.optionsAnswer, OptionsVerdict(run.optionsAnswer));
     std::printf("%s", DescribeExportDialog(run.transcript).c_str());
-    if (showTranscript) {
+    if (command.showTranscript) {
         std::printf("%s", run.transcript.c_str());
     }
-    int result = choices.cancel && run.optionsAnswer == 2 ? 0 : 1;
-    if (run.writeAnswer != -1) {
-        std::printf("write request: %d (%s)%s%s\n", run.writeAnswer, run.writeAnswer != 0 ? "written" : "failed",
-                    run.errorText.empty() ? "" : " error text: ", run.errorText.c_str());
-        if (timeWrite) {
-            std::printf("write request took %.1f ms\n", run.writeSeconds * 1e3);
-        }
-        if (run.writeAnswer == 0) {
-            // Whatever lies at the target now is not this export's file.
-            std::fprintf(stderr, "export failed: %s %s\n", outPath.c_str(),
-                        targetExisted ? "was left as it was" : "was not written");
-            RefSceneDestroy(scene);
-            CloseSession(&session);
-            return 1;
-        }
-        std::printf("%s", DescribeMd2File(outPath).c_str());
-        result = glCommands ? AddGlCommandsToExport(outPath) : 0;
+    if (run.writeAnswer == -1) {
+        return command.choices.cancel && run.optionsAnswer == 2 ? 0 : 1;
     }
-    std::printf("%s", DescribeScene(scene).c_str());
+    std::printf("write request: %d (%s)%s%s\n", run.writeAnswer, run.writeAnswer != 0 ? "written" : "failed",
+                run.errorText.empty() ? "" : " error text: ", run.errorText.c_str());
+    if (command.timeWrite) {
+        std::printf("write request took %.1f ms\n", run.writeSeconds * 1e3);
+    }
+    if (run.writeAnswer == 0) {
+        // Whatever lies at the target now is not this export's file.
+        std::fprintf(stderr, "export failed: %s %s\n", command.outPath.c_str(),
+                     targetExisted ? "was left as it was" : "was not written");
+        return 1;
+    }
+    std::printf("%s", DescribeMd2File(command.outPath).c_str());
+    return command.glCommands ? AddGlCommandsToExport(command.outPath) : 0;
+}
+
+int Export(const std::vector<std::string>& args) {
+    if (std::find(args.begin() + 4, args.end(), "--player") != args.end()) {
+        return RunPlayerExport(args, Usage);
+    }
+    ExportCommand command;
+    const std::string problem = ParseExport(args, &command);
+    if (!problem.empty()) {
+        return Usage("export", problem);
+    }
+    HostSession session;
+    if (!Load(command.pluginPath, &session)) {
+        return 1;
+    }
+    RefScene* scene = ExportSource(&session, &command);
+    if (scene == nullptr) {
+        CloseSession(&session);
+        return 1;
+    }
+    const std::string script = ExportDialogScript(command.choices);
+    std::printf("dialog user: %s\n", script.c_str());
+    ClearHostCallLog();
+    const bool targetExisted = FileExists(command.outPath);
+    const ExportRun run = RunExport(&session, scene, command.outPath, script, command.screenshotDirectory);
+    const int result = ReportExport(command, run, targetExisted);
+    // A failed write prints no scene: what it holds is not the export's.
+    if (run.writeAnswer != 0) {
+        std::printf("%s", DescribeScene(scene).c_str());
+    }
     RefSceneDestroy(scene);
     CloseSession(&session);
     return result;

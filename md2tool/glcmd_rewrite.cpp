@@ -87,7 +87,7 @@ bool AddGlCommands(const std::vector<std::uint8_t>& in, std::vector<std::uint8_t
     const ListPlace place = PlaceOfList(view);
     const std::uint64_t newBytes = 4ull * words.size();
     const std::uint64_t total = std::uint64_t{view.length} - place.oldBytes + newBytes;
-    if (total > 0x7FFFFFFF) {
+    if (total > static_cast<std::uint64_t>(kMd2LargestOffset)) {
         *error = "the file would grow past the format's 2 GiB";
         return false;
     }

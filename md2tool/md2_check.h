@@ -33,8 +33,3 @@ inline constexpr int kEngineMaxSkins = 32;
 Md2CheckResult CheckMd2Bytes(const std::uint8_t* bytes, std::size_t length);
 
 bool HasErrors(const Md2CheckResult& result);
-
-// One line per finding, each prefixed with the file's name.
-std::string FormatFindingsText(const std::string& file, const Md2CheckResult& result);
-// The findings of every file as one JSON document.
-std::string FormatFindingsJson(const std::vector<std::string>& files, const std::vector<Md2CheckResult>& results);

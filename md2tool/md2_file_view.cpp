@@ -2,12 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-constexpr std::size_t kLargestFileBytes = 0x7FFFFFFF;
-
-}  // namespace
-
 bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* view, std::string* error) {
     if (length < kMd2HeaderBytes) {
         *error = "truncated: " + std::to_string(length) + " bytes, shorter than the 68-byte MD2 header";
@@ -17,7 +11,7 @@ bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* vie
         *error = "not an MD2 file (no IDP2 magic)";
         return false;
     }
-    if (length > kLargestFileBytes) {
+    if (length > static_cast<std::uint64_t>(kMd2LargestOffset)) {
         *error = "file of 2 GiB or more";
         return false;
     }
@@ -28,14 +22,11 @@ bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* vie
 }
 
 bool SectionInFile(const Md2FileView& view, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes) {
-    if (offset < 0 || count < 0 || static_cast<std::uint32_t>(offset) > view.length) {
-        return false;
-    }
-    return static_cast<std::uint64_t>(count) * recordBytes <= view.length - static_cast<std::uint32_t>(offset);
+    return Md2SectionFits(view.length, offset, count, recordBytes, Md2SectionRule::kTool);
 }
 
-std::uint64_t Md2FrameBytes(const Md2Header& header) {
-    return kMd2FrameHeaderBytes + std::uint64_t{kMd2VertexBytes} * static_cast<std::uint32_t>(header.num_xyz);
+std::uint64_t FrameBytesOf(const Md2Header& header) {
+    return static_cast<std::uint64_t>(Md2FrameBytes(header.num_xyz));
 }
 
 bool SkinsInFile(const Md2FileView& view) {
@@ -49,7 +40,7 @@ bool TrianglesInFile(const Md2FileView& view) {
 }
 bool FramesInFile(const Md2FileView& view) {
     return view.header.num_xyz >= 0 &&
-           SectionInFile(view, view.header.ofs_frames, view.header.num_frames, Md2FrameBytes(view.header));
+           SectionInFile(view, view.header.ofs_frames, view.header.num_frames, FrameBytesOf(view.header));
 }
 bool GlCommandsInFile(const Md2FileView& view) {
     return SectionInFile(view, view.header.ofs_glcmds, view.header.num_glcmds, 4);
@@ -68,10 +59,10 @@ Md2TriangleRecord TriangleAt(const Md2FileView& view, int index) {
 }
 Md2FrameHeader FrameHeaderAt(const Md2FileView& view, int frame) {
     return DecodeMd2FrameHeader(view.bytes + view.header.ofs_frames +
-                                Md2FrameBytes(view.header) * static_cast<unsigned>(frame));
+                                FrameBytesOf(view.header) * static_cast<unsigned>(frame));
 }
 const std::uint8_t* VertexAt(const Md2FileView& view, int frame, int vertex) {
-    return view.bytes + view.header.ofs_frames + Md2FrameBytes(view.header) * static_cast<unsigned>(frame) +
+    return view.bytes + view.header.ofs_frames + FrameBytesOf(view.header) * static_cast<unsigned>(frame) +
            kMd2FrameHeaderBytes + std::size_t{kMd2VertexBytes} * static_cast<unsigned>(vertex);
 }
 std::int32_t GlCommandWordAt(const Md2FileView& view, int index) {

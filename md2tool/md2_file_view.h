@@ -20,11 +20,12 @@ struct Md2FileView {
 // start with the MD2 magic.
 bool OpenMd2View(const std::uint8_t* bytes, std::size_t length, Md2FileView* view, std::string* error);
 
-// True when `count` records of `recordBytes` from `offset` lie inside the
-// file (no records fit anywhere from 0 to the length).
+// Md2SectionFits with the tool's rule: no records fit anywhere from 0 to the
+// length.
 bool SectionInFile(const Md2FileView& view, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes);
 
-std::uint64_t Md2FrameBytes(const Md2Header& header);
+// The bytes of one frame of the file; its vertex count must not be negative.
+std::uint64_t FrameBytesOf(const Md2Header& header);
 
 // Each of the sections the header names, checked as above.
 bool SkinsInFile(const Md2FileView& view);

@@ -12,7 +12,7 @@ std::uint64_t SpanBytes(std::int32_t count, std::uint64_t recordBytes) {
 
 Md2SectionSpans SectionSpans(const Md2FileView& view) {
     const Md2Header& h = view.header;
-    const std::uint64_t frameBytes = h.num_xyz >= 0 ? Md2FrameBytes(h) : 0;
+    const std::uint64_t frameBytes = h.num_xyz >= 0 ? FrameBytesOf(h) : 0;
     return {{
         {h.ofs_skins, SpanBytes(h.num_skins, kMd2SkinBytes)},
         {h.ofs_st, SpanBytes(h.num_st, kMd2TexCoordBytes)},

@@ -5,7 +5,7 @@
 
 #include "md2tool/glcmd_rewrite.h"
 #include "md2tool/gltf_command.h"
-#include "md2tool/md2_check.h"
+#include "md2tool/check_report.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/player_check.h"
 #include "md2tool/skin_command.h"

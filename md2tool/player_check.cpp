@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "md2tool/check_report.h"
 #include "md2tool/md2_check.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_tool_cli.h"

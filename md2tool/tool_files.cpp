@@ -6,9 +6,9 @@
 #include <random>
 #include <system_error>
 
-namespace {
+#include "md2/md2_format.h"
 
-constexpr std::uintmax_t kLargestFileBytes = 0x7FFFFFFF;
+namespace {
 
 // The file a symbolic link leads to, so that replacing it keeps the link.
 std::filesystem::path ReplacedFile(const std::filesystem::path& target) {
@@ -37,7 +37,7 @@ bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::
         *error = "cannot open " + name + ": " + failed.message();
         return false;
     }
-    if (size > kLargestFileBytes) {
+    if (size > static_cast<std::uintmax_t>(kMd2LargestOffset)) {
         *error = "cannot read " + name + ": 2 GiB or more";
         return false;
     }

@@ -37,3 +37,26 @@ int AnimationFrameCount(HostAnimation* animation) {
 }
 
 float AnimationSampleStep(const HostAnimation* animation) { return 1 / AnimationFrameRate(animation); }
+
+FrameWalk StartFrameWalk(HostScene* scene) { return FrameWalk{scene, -1, 0, 0, FrameAt{nullptr, 0, 0}}; }
+
+bool NextFrame(FrameWalk* walk) {
+    if (walk->scene == nullptr) {
+        return false;
+    }
+    int number = walk->frame.animation != nullptr ? walk->frame.number + 1 : 0;
+    while (number >= walk->count) {
+        if (walk->animation + 1 >= ListCount(walk->scene->animations)) {
+            return false;
+        }
+        ++walk->animation;
+        HostAnimation* animation = &walk->scene->animations.items[walk->animation];
+        walk->frame.animation = animation;
+        walk->count = AnimationFrameCount(animation);
+        walk->step = AnimationSampleStep(animation);
+        number = 0;
+    }
+    walk->frame.number = number;
+    walk->frame.time = AnimationSampleTime(walk->step, number);
+    return true;
+}

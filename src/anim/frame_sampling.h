@@ -24,3 +24,27 @@ float AnimationSampleStep(const HostAnimation* animation);
 
 // The time of frame `frame`: frame x step, the index converted to float.
 inline float AnimationSampleTime(float step, int frame) { return static_cast<float>(frame) * step; }
+
+// One frame of an export: its animation, its number there (from 0) and the
+// time it is evaluated at.
+struct FrameAt {
+    const HostAnimation* animation;
+    int number;
+    float time;
+};
+
+// A walk over every frame of every animation of a scene, in the order the
+// frames are written: each animation's AnimationFrameCount frames at
+// AnimationSampleTime. An animation's count and step are taken once, when
+// the walk reaches it. No animation list, or an empty one, has no frames.
+struct FrameWalk {
+    HostScene* scene;
+    int animation;  // index of the current frame's animation
+    int count;      // that animation's frame count
+    float step;     // and its sample step
+    FrameAt frame;  // the current frame, once NextFrame answered true
+};
+
+FrameWalk StartFrameWalk(HostScene* scene);
+// Moves to the next frame; false past the last.
+bool NextFrame(FrameWalk* walk);

@@ -1,17 +1,10 @@
 #include "anim/mesh_topology.h"
 
-#include <new>
-
 #include "anim/normal_block.h"
 #include "anim/pose_state.h"
 #include "anim/pose_normals.h"
 
 namespace {
-
-template <typename T>
-T* Take(std::int64_t count) {
-    return new (std::nothrow) T[static_cast<std::size_t>(count > 0 ? count : 1)]();
-}
 
 int MeshFaceCount(const HostMesh& mesh) { return mesh.faces != nullptr && mesh.faceCount > 0 ? mesh.faceCount : 0; }
 
@@ -82,7 +75,7 @@ bool FillGroups(MeshTopology& t, std::int32_t* cornersAt) {
     if (!LayOutGroups(t, cornersAt, &entries)) {
         return false;
     }
-    t.groupFaces = Take<std::int32_t>(entries);
+    t.groupFaces = NewOwnedArray<std::int32_t>(entries);
     if (t.groupFaces == nullptr) {
         return false;
     }
@@ -122,16 +115,15 @@ bool BuildMeshTopology(PoseState* pose, const HostScene* scene) {
     MeshTopology& t = pose->meshTopology;
     t.vertexCount = pose->posedVertices.count;
     t.faceCount = static_cast<int>(faces);
-    t.faces = Take<HostFace*>(faces);
-    t.corners = Take<std::int32_t>(3 * faces);
-    t.faceNormals = Take<Float4>(faces + 1);
-    t.groupStart = Take<std::int32_t>(GroupCount(t.vertexCount));
-    t.groupDepth = Take<std::int32_t>(GroupCount(t.vertexCount));
-    std::int32_t* cornersAt = Take<std::int32_t>(t.vertexCount);
+    t.faces = NewOwnedArray<HostFace*>(faces);
+    t.corners = NewOwnedArray<std::int32_t>(3 * faces);
+    t.faceNormals = NewOwnedArray<Float4>(faces + 1);
+    t.groupStart = NewOwnedArray<std::int32_t>(GroupCount(t.vertexCount));
+    t.groupDepth = NewOwnedArray<std::int32_t>(GroupCount(t.vertexCount));
+    const OwnedArray<std::int32_t> cornersAt = NewOwnedArray<std::int32_t>(t.vertexCount);
     const bool built = t.faces != nullptr && t.corners != nullptr && t.faceNormals != nullptr &&
                        t.groupStart != nullptr && t.groupDepth != nullptr && cornersAt != nullptr &&
-                       (FillFaces(t, scene, cornersAt), FillGroups(t, cornersAt));
-    delete[] cornersAt;
+                       (FillFaces(t, scene, cornersAt.get()), FillGroups(t, cornersAt.get()));
     if (!built) {
         FreeMeshTopology(pose);
         return false;
@@ -154,15 +146,7 @@ void StoreFaceNormals(PoseState* pose) {
     t.faceNormalsPending = false;
 }
 
-void FreeMeshTopology(PoseState* pose) {
-    delete[] pose->meshTopology.faces;
-    delete[] pose->meshTopology.corners;
-    delete[] pose->meshTopology.faceNormals;
-    delete[] pose->meshTopology.groupStart;
-    delete[] pose->meshTopology.groupDepth;
-    delete[] pose->meshTopology.groupFaces;
-    pose->meshTopology = MeshTopology{};
-}
+void FreeMeshTopology(PoseState* pose) { pose->meshTopology = MeshTopology{}; }
 
 namespace {
 
@@ -176,7 +160,7 @@ void FaceNormalsFromTopology(PoseState* pose, EdgeBlock* edges, NormalBlock* blo
         // the lanes past the last face.
         const Vector3 zero = {0, 0, 0};
         for (int k = 0; k < kNormalBlock; ++k) {
-            const std::int32_t* corner = k < size ? t.corners + 3 * (first + k) : nullptr;
+            const std::int32_t* corner = k < size ? t.corners.get() + 3 * (first + k) : nullptr;
             if (corner != nullptr && corner[0] >= 0) {
                 SetFaceEdges(posed[corner[0]].position, posed[corner[1]].position, posed[corner[2]].position, edges,
                              k);
@@ -203,7 +187,7 @@ void VertexNormalsFromTopology(PoseState* pose, NormalBlock* block) {
         *block = NormalBlock{};
         for (int k = 0; k < size; k += kVertexGroup) {
             const int g = (first + k) / kVertexGroup;
-            const std::int32_t* row = t.groupFaces + t.groupStart[g];
+            const std::int32_t* row = t.groupFaces.get() + t.groupStart[g];
             Float4 sums[kVertexGroup];
             for (Float4& sum : sums) {
                 sum = Splat4(0);

@@ -8,21 +8,23 @@
 
 #include "geom/float4.h"
 #include "host_api/host_records.h"
+#include "util/owned_array.h"
 
 struct MeshTopology {
-    const HostScene* scene;       // the scene it was built for
-    int vertexCount;              // posed vertices when it was built
-    int faceCount;                // faces of all meshes, mesh by mesh in order
-    HostFace** faces;             // each face's record, where its normal is stored
-    std::int32_t* corners;        // per face: first, second and last corner; -1 for a face without a normal
-    Float4* faceNormals;          // per face x, y, z and 0: the normal of the last evaluation; one more,
-                                  // always zero, that padded group entries name
-    bool faceNormalsPending;      // faceNormals not yet copied into the scene's faces
-    std::int32_t* groupStart;     // per group of kVertexGroup vertices, its first entry in groupFaces
-    std::int32_t* groupDepth;     // per group, the most corners any of its vertices has
-    std::int32_t* groupFaces;     // per group, depth rows of kVertexGroup faces: row d holds the face of
-                                  // each vertex's corner d (face then corner order), or faceCount past
-                                  // its last corner
+    const HostScene* scene;                // the scene it was built for
+    int vertexCount;                       // posed vertices when it was built
+    int faceCount;                         // faces of all meshes, mesh by mesh in order
+    OwnedArray<HostFace*> faces;           // each face's record, where its normal is stored
+    OwnedArray<std::int32_t> corners;      // per face: first, second and last corner; -1 for a face
+                                           // without a normal
+    OwnedArray<Float4> faceNormals;        // per face x, y, z and 0: the normal of the last evaluation;
+                                           // one more, always zero, that padded group entries name
+    bool faceNormalsPending;               // faceNormals not yet copied into the scene's faces
+    OwnedArray<std::int32_t> groupStart;   // per group of kVertexGroup vertices, its first entry in groupFaces
+    OwnedArray<std::int32_t> groupDepth;   // per group, the most corners any of its vertices has
+    OwnedArray<std::int32_t> groupFaces;   // per group, depth rows of kVertexGroup faces: row d holds the
+                                           // face of each vertex's corner d (face then corner order), or
+                                           // faceCount past its last corner
 };
 
 // Vertices whose normals are summed side by side: the sums of a group are

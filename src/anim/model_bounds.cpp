@@ -53,14 +53,9 @@ void AnimatedBounds(PoseState* pose, HostScene* scene, ModelBounds* bounds) {
         return;
     }
     StartBounds(bounds);
-    for (int a = 0; a < scene->animations.count; ++a) {
-        HostAnimation* animation = &scene->animations.items[a];
-        const int frames = AnimationFrameCount(animation);
-        const float step = AnimationSampleStep(animation);
-        for (int i = 0; i < frames; ++i) {
-            EvaluatePose(pose, scene, animation, AnimationSampleTime(step, i));
-            IncludePosedFrame(*pose, bounds);
-        }
+    for (FrameWalk walk = StartFrameWalk(scene); NextFrame(&walk);) {
+        EvaluatePose(pose, scene, walk.frame.animation, walk.frame.time);
+        IncludePosedFrame(*pose, bounds);
     }
     FinishBounds(bounds);
 }

@@ -1,16 +1,9 @@
 #include "anim/skin_layout.h"
 
-#include <new>
-
 #include "anim/pose_state.h"
 #include "geom/matrix4.h"
 
 namespace {
-
-template <typename T>
-T* Take(std::int64_t count) {
-    return new (std::nothrow) T[static_cast<std::size_t>(count > 0 ? count : 1)]();
-}
 
 // A weight takes part when its bone index names a bone pose.
 bool WeightUsed(const HostSkinWeight& weight, int boneCount) {
@@ -98,12 +91,12 @@ bool BuildSkinLayout(PoseState* pose, const HostScene* scene) {
     SkinLayout& s = pose->skinLayout;
     s.vertexCount = scene->vertices.count;
     s.boneCount = pose->bonePoses.count;
-    s.restPositions = Take<Vector3>(s.vertexCount);
-    s.weightStart = Take<std::int32_t>(std::int64_t{s.vertexCount} + 1);
-    s.bones = Take<std::int32_t>(used);
-    s.weights = Take<float>(used);
-    s.restPoints = Take<Vector3>(used);
-    s.boneColumns = Take<Float4>(4 * std::int64_t{s.boneCount});
+    s.restPositions = NewOwnedArray<Vector3>(s.vertexCount);
+    s.weightStart = NewOwnedArray<std::int32_t>(std::int64_t{s.vertexCount} + 1);
+    s.bones = NewOwnedArray<std::int32_t>(used);
+    s.weights = NewOwnedArray<float>(used);
+    s.restPoints = NewOwnedArray<Vector3>(used);
+    s.boneColumns = NewOwnedArray<Float4>(4 * std::int64_t{s.boneCount});
     if (s.restPositions == nullptr || s.weightStart == nullptr || s.bones == nullptr || s.weights == nullptr ||
         s.restPoints == nullptr || s.boneColumns == nullptr) {
         FreeSkinLayout(pose);
@@ -114,15 +107,7 @@ bool BuildSkinLayout(PoseState* pose, const HostScene* scene) {
     return true;
 }
 
-void FreeSkinLayout(PoseState* pose) {
-    delete[] pose->skinLayout.restPositions;
-    delete[] pose->skinLayout.weightStart;
-    delete[] pose->skinLayout.bones;
-    delete[] pose->skinLayout.weights;
-    delete[] pose->skinLayout.restPoints;
-    delete[] pose->skinLayout.boneColumns;
-    pose->skinLayout = SkinLayout{};
-}
+void FreeSkinLayout(PoseState* pose) { pose->skinLayout = SkinLayout{}; }
 
 void InvalidateSkinRestPoints(PoseState* pose) { pose->skinLayout.restPointsReady = false; }
 
@@ -147,7 +132,7 @@ bool SkinFromLayout(PoseState* pose, const HostScene* scene) {
         // sum += weight x moved, lane by lane from zero.
         Float4 sum = Splat4(0);
         for (int w = first; w < end; ++w) {
-            sum += MovePoint(s.boneColumns + 4 * s.bones[w], s.restPoints[w]) * Splat4(s.weights[w]);
+            sum += MovePoint(s.boneColumns.get() + 4 * s.bones[w], s.restPoints[w]) * Splat4(s.weights[w]);
         }
         pose->posedVertices.items[v].position = {sum[0], sum[1], sum[2]};
     }

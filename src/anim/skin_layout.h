@@ -9,18 +9,19 @@
 #include "geom/float4.h"
 #include "geom/vector3.h"
 #include "host_api/host_records.h"
+#include "util/owned_array.h"
 
 struct SkinLayout {
     const HostScene* scene;     // the scene it was built for
     int vertexCount;            // posed vertices (and the scene's vertices) when built
     int boneCount;              // bone poses when built
     bool restPointsReady;       // restPoints hold the current rest pose's results
-    Vector3* restPositions;     // per vertex: the host position, for a vertex no bone moves
-    std::int32_t* weightStart;  // vertexCount + 1 offsets into the per-weight arrays
-    std::int32_t* bones;        // per weight that names a bone pose
-    float* weights;             // per weight, as stored
-    Vector3* restPoints;        // per weight: the rest position by the bone's inverse rest transform
-    Float4* boneColumns;        // per bone, 4 columns of its current transform's upper three rows
+    OwnedArray<Vector3> restPositions;     // per vertex: the host position, for a vertex no bone moves
+    OwnedArray<std::int32_t> weightStart;  // vertexCount + 1 offsets into the per-weight arrays
+    OwnedArray<std::int32_t> bones;        // per weight that names a bone pose
+    OwnedArray<float> weights;             // per weight, as stored
+    OwnedArray<Vector3> restPoints;        // per weight: the rest position by the bone's inverse rest transform
+    OwnedArray<Float4> boneColumns;        // per bone, 4 columns of its current transform's upper three rows
 };
 
 struct PoseState;

@@ -128,12 +128,12 @@ int ExportOptions(HostScene* scene, void* instance, void* renameInstance, Export
         }
     }
 
-    ExportDialogContext context = {scene, settings, renameInstance};
+    ExportDialogContext context = {scene, settings, renameInstance, 0, 0};
     const int ended = PlatformRunDialog(instance, IDD_EXPORT, GetParentWindow(scene), ExportDialog, &context);
     return DialogConfirmed(ended) ? kAnswerDone : kAnswerCancelled;
 }
 
-int WriteExportFile(HostScene* scene, const ExportSettings* settings) {
+int WriteExportFile(HostScene* scene, const ExportSettings* settings, int frameWorkers) {
     if (scene == nullptr || settings == nullptr) {
         return kAnswerFailed;
     }
@@ -146,6 +146,7 @@ int WriteExportFile(HostScene* scene, const ExportSettings* settings) {
     ExportState state{};
     state.scene = scene;
     state.settings = settings;
+    state.frameWorkers = frameWorkers;
     // The vertices, faces and bones stay as they are until the file is
     // written: the pose's layouts are taken once for every frame.
     StartPose(&state.pose, scene);

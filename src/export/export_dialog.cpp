@@ -5,7 +5,7 @@
 
 #include "anim/frame_sampling.h"
 #include "export/export_settings.h"
-#include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "host_api/host_ops.h"
 #include "res/dialog_ids.h"
 #include "util/center_window.h"
@@ -17,13 +17,15 @@ namespace {
 constexpr int kNumberUnits = 256;
 // Edits are read up to this many characters.
 constexpr int kEditUnits = 256;
+// Units of a message box's text.
+constexpr int kMessageUnits = 256;
 constexpr int kDefaultSkinSize = 256;
 
 ExportDialogContext& ContextOf(void* context) { return *static_cast<ExportDialogContext*>(context); }
 
 // The animation the settings select, or null when it is not in the list.
 HostAnimation* SelectedAnimation(const ExportDialogContext& context) {
-    const int index = context.settings->selectedAnimation;
+    const int index = context.selectedAnimation;
     HostScene* scene = context.scene;
     return index >= 0 && index < ListCount(scene->animations) ? &scene->animations.items[index] : nullptr;
 }
@@ -40,9 +42,9 @@ bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 void RenameSelected(WindowHandle dialog, ExportDialogContext& context) {
     const int current = PlatformListCurrent(dialog, IDC_ANIMATION_LIST);
     const int animations = ListCount(context.scene->animations);
-    context.settings->selectedAnimation = current >= 0 && current < animations ? current : 0;
+    context.selectedAnimation = current >= 0 && current < animations ? current : 0;
     PlatformRunDialog(context.renameInstance, IDD_RENAME, dialog, RenameDialog, &context);
-    FillExportDialog(dialog, context.scene, *context.settings);
+    FillExportDialog(dialog, context);
 }
 
 }  // namespace
@@ -143,13 +145,15 @@ void ShortenAnimationNames(HostScene* scene, int limit) {
     }
 }
 
-void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSettings& settings) {
+void FillExportDialog(WindowHandle dialog, const ExportDialogContext& context) {
+    HostScene* scene = context.scene;
+    const ExportSettings& settings = *context.settings;
     PlatformSetControlText(dialog, IDC_SKIN_DIRECTORY, settings.localSkinDirectory);
     SetNumber(dialog, IDC_SKIN_WIDTH, u"%d", settings.skinWidth);
     SetNumber(dialog, IDC_SKIN_HEIGHT, u"%d", settings.skinHeight);
     SetNumber(dialog, IDC_ANIMATION_COUNT, u"%d", ListCount(scene->animations));
     const bool animated = HasAnimations(scene);
-    SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", settings.totalFrames);
+    SetNumber(dialog, IDC_TOTAL_FRAMES, animated ? u"%d" : u"%d (static)", context.totalFrames);
     PlatformListReset(dialog, IDC_ANIMATION_LIST);
     for (int a = 0; a < ListCount(scene->animations); ++a) {
         HostAnimation& animation = scene->animations.items[a];
@@ -159,7 +163,7 @@ void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSetting
         FormatText(entry, kNumberUnits, u"%s (%d frames)", name, AnimationFrameCount(&animation));
         PlatformListAdd(dialog, IDC_ANIMATION_LIST, entry);
     }
-    PlatformListSelect(dialog, IDC_ANIMATION_LIST, settings.selectedAnimation);
+    PlatformListSelect(dialog, IDC_ANIMATION_LIST, context.selectedAnimation);
 }
 
 int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
@@ -168,11 +172,11 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
     ExportSettings& settings = *dialogContext.settings;
     if (event == kDialogInit) {
         const std::int64_t total = ExportFrameTotal(scene);
-        settings.totalFrames = total > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(total);
+        dialogContext.totalFrames = total > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(total);
         TakeSkinSizeFromImage(scene, &settings);
         ShortenAnimationNames(scene, maxAnimationNameLength);
-        settings.selectedAnimation = 0;
-        FillExportDialog(dialog, scene, settings);
+        dialogContext.selectedAnimation = 0;
+        FillExportDialog(dialog, dialogContext);
         CenterWindow(dialog, PlatformDesktopWindow());
         return 1;
     }
@@ -180,10 +184,10 @@ int ExportDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
         case IDC_OK:
             ReadSkinDirectory(dialog, &settings);
             ReadSkinSize(dialog, &settings);
-            PlatformEndDialog(dialog, 1);
+            PlatformEndDialog(dialog, kButtonOk);
             return 1;
         case IDC_CANCEL:
-            PlatformEndDialog(dialog, 2);
+            PlatformEndDialog(dialog, kButtonCancel);
             return 1;
         case IDC_RENAME:
             if (!HasAnimations(scene)) {
@@ -214,18 +218,20 @@ int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
         PlatformGetControlText(dialog, IDC_NEW_NAME, name, kEditUnits);
         const std::size_t length = U16Length(name, kEditUnits);
         if (length == 0 || length > static_cast<std::size_t>(maxAnimationNameLength)) {
-            PlatformMessageBox(PlatformFocusWindow(), u"Names are limited to 11 characters. Try again.", u"Error",
-                               kIconError, kButtonsOk);
+            char16_t message[kMessageUnits];
+            FormatText(message, kMessageUnits, u"Names are limited to %d characters. Try again.",
+                       maxAnimationNameLength);
+            PlatformMessageBox(PlatformFocusWindow(), message, u"Error", kIconError, kButtonsOk);
             return 1;
         }
         if (HostAnimation* animation = SelectedAnimation(rename)) {
             TextPairFromWide(&animation->name, name);
         }
-        PlatformEndDialog(dialog, 1);
+        PlatformEndDialog(dialog, kButtonOk);
         return 1;
     }
     if (commandId == IDC_CANCEL) {
-        PlatformEndDialog(dialog, 2);
+        PlatformEndDialog(dialog, kButtonCancel);
         return 1;
     }
     return 0;

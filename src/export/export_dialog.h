@@ -2,6 +2,8 @@
 // counts) and the rename dialog it opens for one animation.
 #pragma once
 
+#include <cstdint>
+
 #include "export/export_settings.h"
 #include "host_api/host_records.h"
 #include "platform/platform.h"
@@ -9,8 +11,10 @@
 // What both dialogs work on, handed to them as their context.
 struct ExportDialogContext {
     HostScene* scene;
-    ExportSettings* settings;  // filled by the export dialog
-    void* renameInstance;      // the module instance the rename dialog's template is loaded from
+    ExportSettings* settings;         // filled by the export dialog
+    void* renameInstance;             // the module instance the rename dialog's template is loaded from
+    std::int32_t totalFrames;         // the frames the export writes, as the dialog shows them
+    std::int32_t selectedAnimation;   // the animation list's selection, which the rename dialog renames
 };
 
 // The export dialog's procedure: OK stores the directory and the skin size
@@ -22,7 +26,7 @@ int RenameDialog(WindowHandle dialog, DialogEvent event, int commandId, void* co
 
 // Shows the settings, the animation count, the total frame count and one list
 // entry per animation, and selects the chosen animation.
-void FillExportDialog(WindowHandle dialog, HostScene* scene, const ExportSettings& settings);
+void FillExportDialog(WindowHandle dialog, const ExportDialogContext& context);
 // Reads the width and height edits into the settings.
 void ReadSkinSize(WindowHandle dialog, ExportSettings* settings);
 // Reads the skin directory edit into the settings.

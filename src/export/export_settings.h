@@ -1,6 +1,6 @@
-// The choices of the export dialog. The plug-in keeps one record for the life
-// of the loaded library and never saves it; the dialog fills it and the
-// writer reads it.
+// The user's choices in the export dialog. The plug-in keeps one record for
+// the life of the loaded library and never saves it; the dialog fills it and
+// the writer reads it.
 #pragma once
 
 #include <cstdint>
@@ -16,17 +16,13 @@ struct ExportSettings {
     std::int32_t skinWidth;                                // texels; divisor of s
     std::int32_t skinHeight;                               // texels; divisor of t
     char16_t localSkinDirectory[kLocalSkinDirectoryUnits];  // written in front of every skin name
-    std::int32_t totalFrames;                              // frames the export writes
-    std::int32_t selectedAnimation;                        // list selection of the dialog
-    std::int32_t frameWorkers;                             // threads that evaluate the frames; 0: one
-                                                           // per processor for a large export
 };
 
 inline constexpr char16_t kDefaultSkinDirectory[] = u"models/weapons2/";
 static_assert(sizeof(kDefaultSkinDirectory) / sizeof(char16_t) <= kLocalSkinDirectoryUnits);
 
 // Every setting at its default: skin 256 x 256, the directory
-// "models/weapons2/", no frames, animation 0.
+// "models/weapons2/".
 constexpr ExportSettings DefaultExportSettings() {
     ExportSettings settings{};
     settings.skinWidth = 256;

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "export/export_state.h"
+#include "export/frame_box.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "host_api/host_ops.h"
 #include "md2/md2_sections.h"
 #include "util/float_convert.h"
@@ -76,10 +78,26 @@ int CountSkins(HostScene* scene) {
     return skins;
 }
 
+// The header before the sections are written: magic, version 8, the counts
+// and the skin size; the frame size, the frame and GL word counts and every
+// offset stay 0 until the sections are in place.
+Md2Header StartHeader(const ExportSettings& settings, const SceneCounts& counts) {
+    Md2Header header{};
+    header.ident = kMd2Ident;
+    header.version = kMd2Version;
+    header.skinwidth = settings.skinWidth;
+    header.skinheight = settings.skinHeight;
+    header.num_skins = counts.skins;
+    header.num_xyz = counts.vertices;
+    header.num_st = 3 * counts.triangles;
+    header.num_tris = counts.triangles;
+    return header;
+}
+
 // Every section's size added up; false when the file would pass the largest
 // offset the header can hold.
 bool FileFitsOffsets(const SceneCounts& counts, std::int64_t frames) {
-    const std::int64_t frameSize = kMd2FrameHeaderBytes + std::int64_t{kMd2VertexBytes} * counts.vertices;
+    const std::int64_t frameSize = Md2FrameBytes(counts.vertices);
     std::int64_t size = kMd2HeaderBytes + std::int64_t{kMd2SkinBytes} * counts.skins +
                         std::int64_t{kMd2TexCoordBytes} * 3 * counts.triangles +
                         std::int64_t{kMd2TriangleBytes} * counts.triangles + (counts.triangles > 0 ? 4 : 0);
@@ -230,15 +248,14 @@ bool WriteAllSections(std::FILE* file, ExportState* state) {
     if (!CountGeometry(scene, &counts)) {
         return false;
     }
-    const int texCoords = 3 * counts.triangles;
     counts.skins = CountSkins(scene);
     const bool animated = HasAnimations(scene);
     if (!FileFitsOffsets(counts, ExportFrameTotal(scene))) {
         return false;
     }
 
-    Md2Header header{};
-    const FrameBox box = FillHeader(state, &header, texCoords, counts.vertices, counts.triangles, counts.skins);
+    const FrameBox box = ComputeFrameBox(state);
+    Md2Header header = StartHeader(settings, counts);
     if (!WriteMd2Header(file, header) || !TakeMd2Offset(file, &header.ofs_skins) ||
         !WriteSkins(file, scene, settings) || !TakeMd2Offset(file, &header.ofs_st) ||
         !WriteTexCoords(file, scene, settings) || !TakeMd2Offset(file, &header.ofs_tris) ||
@@ -256,7 +273,7 @@ bool WriteAllSections(std::FILE* file, ExportState* state) {
         return false;
     }
     header.framesize = run.frameSize;
-    // The frames that are in the file, whatever the settings last counted.
+    // The frames that are in the file.
     header.num_frames = run.framesWritten;
     return std::fseek(file, 0, SEEK_SET) == 0 && WriteMd2Header(file, header) && std::fseek(file, 0, SEEK_END) == 0;
 }

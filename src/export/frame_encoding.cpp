@@ -5,75 +5,20 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "anim/frame_sampling.h"
-#include "anim/model_bounds.h"
 #include "anim/pose_evaluation.h"
 #include "export/export_state.h"
+#include "export/frame_plan.h"
 #include "export/frame_workers.h"
 #include "geom/float4.h"
 #include "md2/md2_sections.h"
 #include "md2/normal_index.h"
 #include "util/float_convert.h"
 #include "util/large_buffer.h"
+#include "util/owned_array.h"
 #include "util/text.h"
 #include "util/work_slices.h"
-
-float AxisScale(float size) {
-    float scale = 1;
-    if (size != 0) {
-        scale = 255.0f / size;
-        if (scale != 0) {
-            scale = 1.0f / scale;
-        }
-    }
-    return scale;
-}
-
-// --- Header and shared box ------------------------------------------------------
-
-FrameBox FillHeader(ExportState* state, Md2Header* header, int numSt, int numXyz, int numTris, int numSkins) {
-    HostScene* scene = state->scene;
-    ModelBounds bounds{};
-    if (HasAnimations(scene)) {
-        if (!SlicedAnimatedBounds(state, &bounds)) {
-            AnimatedBounds(&state->pose, scene, &bounds);
-        }
-    } else {
-        StaticBounds(scene, &bounds);
-    }
-    FrameBox box{};
-    box.scale = {AxisScale(bounds.size.x), AxisScale(bounds.size.y), AxisScale(bounds.size.z)};
-    box.translate = bounds.min;
-
-    *header = Md2Header{};
-    header->ident = kMd2Ident;
-    header->version = kMd2Version;
-    header->skinwidth = state->settings->skinWidth;
-    header->skinheight = state->settings->skinHeight;
-    header->num_skins = numSkins;
-    header->num_xyz = numXyz;
-    header->num_st = numSt;
-    header->num_tris = numTris;
-    header->num_frames = state->settings->totalFrames;
-    return box;
-}
-
-// --- Frames -----------------------------------------------------------------------
-
-bool HasAnimations(const HostScene* scene) { return scene != nullptr && ListCount(scene->animations) > 0; }
-
-std::int64_t ExportFrameTotal(HostScene* scene) {
-    if (!HasAnimations(scene)) {
-        return 1;
-    }
-    std::int64_t total = 0;
-    for (int a = 0; a < ListCount(scene->animations); ++a) {
-        total += AnimationFrameCount(&scene->animations.items[a]);
-    }
-    return total;
-}
 
 void ComposeFrameName(char name[kMd2FrameNameChars], const char* stem, int number) {
     // Any int has at most 11 characters, so the number always fits with its terminator.
@@ -100,33 +45,18 @@ std::uint8_t EncodeCoordinate(float position, float translate, float scale) {
 
 namespace {
 
-// One frame in memory: the 40-byte frame header, then 4 bytes per vertex.
-// The whole frame goes to the file in one write.
-struct FrameBuffer {
-    std::uint8_t* bytes;
-    int size;
-};
-
-// Sets the frame size and takes the frame buffer. Fails when the posed
-// vertices are not one per scene vertex (every frame must hold num_xyz
-// vertices), when the size does not fit an int32 or memory runs out.
-bool StartFrameRun(const ExportState& state, FrameRun* run, FrameBuffer* buffer) {
+// Sets the frame size: 40 bytes of frame header, then 4 bytes per vertex.
+// Fails when the posed vertices are not one per scene vertex (every frame
+// must hold num_xyz vertices) or the size does not fit an int32.
+bool StartFrameRun(const ExportState& state, FrameRun* run) {
     *run = FrameRun{};
-    *buffer = FrameBuffer{};
     const int vertices = state.pose.posedVertices.count;
-    const std::int64_t size = kMd2FrameHeaderBytes + std::int64_t{kMd2VertexBytes} * vertices;
+    const std::int64_t size = Md2FrameBytes(vertices);
     if (state.scene == nullptr || vertices != ListCount(state.scene->vertices) || size > INT32_MAX) {
         return false;
     }
     run->frameSize = static_cast<int>(size);
-    buffer->bytes = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(size)]();
-    buffer->size = run->frameSize;
-    return buffer->bytes != nullptr;
-}
-
-void ReleaseFrameBuffer(FrameBuffer* buffer) {
-    delete[] buffer->bytes;
-    *buffer = FrameBuffer{};
+    return true;
 }
 
 // Fills the 40-byte frame header at `frame`; answers where the vertices go.
@@ -203,7 +133,7 @@ struct SectionEncoding {
 // Evaluates and encodes a slice's frames into their places in the section.
 bool EncodeSlice(PoseState* pose, const FrameAt* frames, const SliceRange& range, void* context) {
     const SectionEncoding& encoding = *static_cast<const SectionEncoding*>(context);
-    std::uint8_t* normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(pose->posedVertices.count)];
+    const OwnedArray<std::uint8_t> normals = NewOwnedArray<std::uint8_t>(pose->posedVertices.count);
     if (normals == nullptr) {
         return false;
     }
@@ -212,100 +142,101 @@ bool EncodeSlice(PoseState* pose, const FrameAt* frames, const SliceRange& range
         const FrameAt& at = frames[frame];
         EvaluatePose(pose, encoding.scene, at.animation, at.time);
         AnimationStem(*at.animation, stem);
-        EncodePosedFrame(*encoding.box, pose->posedVertices, stem, at.number, normals,
+        EncodePosedFrame(*encoding.box, pose->posedVertices, stem, at.number, normals.get(),
                          encoding.section +
                              static_cast<std::size_t>(frame - encoding.sectionFirst) * encoding.frameSize);
     }
-    delete[] normals;
     return true;
 }
 
+// How the sectioned write of the frames ended.
+enum class SectionsResult {
+    kWritten,     // every frame reached the file
+    kFailed,      // a write came up short or a slice failed
+    kNoMemory,    // nothing was written: no memory for the frame list or a section
+};
+
 // Every frame, section by section, each evaluated and encoded over slices and
-// written at once. Answers 1 when written, 0 when a write came up short or a
-// slice failed, -1 when nothing was written because memory for the frame
-// list or a section could not be had.
-int WriteFrameSections(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
+// written at once.
+SectionsResult WriteFrameSections(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
     const std::int64_t total = ExportFrameTotal(state->scene);
     const std::size_t frameSize = static_cast<std::size_t>(run->frameSize);
     if (total <= 0 || total > INT32_MAX) {
-        return -1;
+        return SectionsResult::kNoMemory;
     }
     const int count = static_cast<int>(total);
     const std::size_t fitting = kSectionBytes / frameSize > 0 ? kSectionBytes / frameSize : 1;
     const int perSection = fitting < static_cast<std::size_t>(count) ? static_cast<int>(fitting) : count;
-    FrameAt* frames = ListFrames(state->scene, count);
+    const OwnedArray<FrameAt> frames = ListFrames(state->scene, count);
     const std::size_t sectionBytes = frameSize * static_cast<std::size_t>(perSection);
     std::uint8_t* section = frames != nullptr ? NewLargeBuffer(sectionBytes) : nullptr;
     if (section == nullptr) {
-        delete[] frames;
-        return -1;
+        return SectionsResult::kNoMemory;
     }
     SectionEncoding encoding{state->scene, &box, section, frameSize, 0};
     bool written = true;
     for (int first = 0; written && first < count; first += perSection) {
         const int size = count - first < perSection ? count - first : perSection;
         encoding.sectionFirst = first;
-        written = RunFrameSlices(state, frames + first, size, EncodeSlice, &encoding) &&
+        written = RunFrameSlices(state, frames.get() + first, size, EncodeSlice, &encoding) &&
                   std::fwrite(section, frameSize, static_cast<std::size_t>(size), file) ==
                       static_cast<std::size_t>(size);
         run->framesWritten += written ? size : 0;
     }
     DeleteLargeBuffer(section, sectionBytes);
-    delete[] frames;
-    return written ? 1 : 0;
+    return written ? SectionsResult::kWritten : SectionsResult::kFailed;
+}
+
+// One frame at a time through the export's own pose, in as little memory as
+// can be had.
+bool WriteFramesOneByOne(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
+    const std::size_t frameSize = static_cast<std::size_t>(run->frameSize);
+    const OwnedArray<std::uint8_t> frame = NewOwnedArray<std::uint8_t>(run->frameSize);
+    const OwnedArray<std::uint8_t> normals = NewOwnedArray<std::uint8_t>(state->pose.posedVertices.count);
+    bool written = frame != nullptr && normals != nullptr;
+    char stem[kTextPairUnits];
+    for (FrameWalk walk = StartFrameWalk(state->scene); written && NextFrame(&walk);) {
+        const FrameAt& at = walk.frame;
+        if (at.number == 0) {
+            AnimationStem(*at.animation, stem);
+        }
+        EvaluatePose(&state->pose, state->scene, at.animation, at.time);
+        EncodePosedFrame(box, state->pose.posedVertices, stem, at.number, normals.get(), frame.get());
+        written = std::fwrite(frame.get(), frameSize, 1, file) == 1;
+        run->framesWritten += written ? 1 : 0;
+    }
+    return written;
 }
 
 }  // namespace
 
 int WriteAnimatedFrames(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
-    FrameBuffer buffer{};
-    if (file == nullptr || !StartFrameRun(*state, run, &buffer)) {
-        ReleaseFrameBuffer(&buffer);
+    if (file == nullptr || !StartFrameRun(*state, run)) {
         return 0;
     }
-    const int sections = WriteFrameSections(state, file, box, run);
-    if (sections >= 0) {
-        ReleaseFrameBuffer(&buffer);
-        return sections;
+    switch (WriteFrameSections(state, file, box, run)) {
+        case SectionsResult::kWritten:
+            return 1;
+        case SectionsResult::kFailed:
+            return 0;
+        case SectionsResult::kNoMemory:
+            break;
     }
-    // One frame at a time, in as little memory as can be had.
-    HostScene* scene = state->scene;
-    std::uint8_t* normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(state->pose.posedVertices.count)];
-    bool written = normals != nullptr;
-    for (int a = 0; written && a < ListCount(scene->animations); ++a) {
-        HostAnimation* animation = &scene->animations.items[a];
-        const int frames = AnimationFrameCount(animation);
-        const float step = AnimationSampleStep(animation);
-        char stem[kTextPairUnits];
-        AnimationStem(*animation, stem);
-        for (int i = 0; written && i < frames; ++i) {
-            EvaluatePose(&state->pose, scene, animation, AnimationSampleTime(step, i));
-            EncodePosedFrame(box, state->pose.posedVertices, stem, i, normals, buffer.bytes);
-            written = std::fwrite(buffer.bytes, static_cast<std::size_t>(buffer.size), 1, file) == 1;
-            run->framesWritten += written ? 1 : 0;
-        }
-    }
-    delete[] normals;
-    ReleaseFrameBuffer(&buffer);
-    return written ? 1 : 0;
+    return WriteFramesOneByOne(state, file, box, run) ? 1 : 0;
 }
 
 int WriteStaticFrame(ExportState* state, std::FILE* file, const FrameBox& box, FrameRun* run) {
-    FrameBuffer buffer{};
-    if (file == nullptr || !StartFrameRun(*state, run, &buffer)) {
-        ReleaseFrameBuffer(&buffer);
+    if (file == nullptr || !StartFrameRun(*state, run)) {
+        return 0;
+    }
+    const OwnedArray<std::uint8_t> frame = NewOwnedArray<std::uint8_t>(run->frameSize);
+    const OwnedArray<std::uint8_t> normals = NewOwnedArray<std::uint8_t>(state->pose.posedVertices.count);
+    if (frame == nullptr || normals == nullptr) {
         return 0;
     }
     EvaluatePose(&state->pose, state->scene, nullptr, 0);
-    std::uint8_t* normals = new (std::nothrow) std::uint8_t[static_cast<std::size_t>(state->pose.posedVertices.count)];
-    bool written = normals != nullptr;
-    if (written) {
-        EncodePosedFrame(box, state->pose.posedVertices, "Frame", 0, normals, buffer.bytes);
-        written = std::fwrite(buffer.bytes, static_cast<std::size_t>(buffer.size), 1, file) == 1;
-    }
-    delete[] normals;
-    ReleaseFrameBuffer(&buffer);
-    if (!written) {
+    EncodePosedFrame(box, state->pose.posedVertices, "Frame", 0, normals.get(), frame.get());
+    if (std::fwrite(frame.get(), static_cast<std::size_t>(run->frameSize), 1, file) != 1) {
         return 0;
     }
     run->framesWritten = 1;

@@ -1,13 +1,12 @@
 #include "export/frame_workers.h"
 
 #include <cstdint>
-#include <new>
 
 #include "anim/frame_sampling.h"
 #include "anim/pose_evaluation.h"
 #include "anim/pose_state.h"
 #include "export/export_state.h"
-#include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "util/work_slices.h"
 
 namespace {
@@ -70,7 +69,7 @@ int SliceCount(const ExportState& state, int count) {
     if (!PosesApart(state.pose, state.scene)) {
         return 1;
     }
-    const int workers = state.settings->frameWorkers;
+    const int workers = state.frameWorkers;
     if (workers > 0) {
         return workers < count ? workers : count;
     }
@@ -78,27 +77,6 @@ int SliceCount(const ExportState& state, int count) {
 }
 
 }  // namespace
-
-FrameAt* ListFrames(HostScene* scene, int frames) {
-    FrameAt* list = new (std::nothrow) FrameAt[static_cast<std::size_t>(frames > 0 ? frames : 1)];
-    if (list == nullptr) {
-        return nullptr;
-    }
-    int frame = 0;
-    for (int a = 0; a < ListCount(scene->animations); ++a) {
-        HostAnimation* animation = &scene->animations.items[a];
-        const int count = AnimationFrameCount(animation);
-        const float step = AnimationSampleStep(animation);
-        for (int i = 0; i < count && frame < frames; ++i, ++frame) {
-            list[frame] = FrameAt{animation, i, AnimationSampleTime(step, i)};
-        }
-    }
-    if (frame != frames) {
-        delete[] list;
-        return nullptr;
-    }
-    return list;
-}
 
 bool RunFrameSlices(ExportState* state, const FrameAt* frames, int count, FrameSliceWork work, void* context) {
     SliceRun run{state, frames, work, context};
@@ -111,11 +89,10 @@ bool SlicedAnimatedBounds(ExportState* state, ModelBounds* bounds) {
         return false;
     }
     const int count = static_cast<int>(total);
-    FrameAt* frames = ListFrames(state->scene, count);
+    const OwnedArray<FrameAt> frames = ListFrames(state->scene, count);
     SliceBounds parts{};
     parts.scene = state->scene;
-    const bool done = frames != nullptr && RunFrameSlices(state, frames, count, BoundSlice, &parts);
-    delete[] frames;
+    const bool done = frames != nullptr && RunFrameSlices(state, frames.get(), count, BoundSlice, &parts);
     for (int s = 0; done && s < kMostWorkSlices; ++s) {
         if (parts.ran[s] && !parts.numbers[s]) {
             return false;

@@ -5,6 +5,7 @@
 // it, so the bytes do not depend on the split.
 #pragma once
 
+#include "anim/frame_sampling.h"
 #include "anim/model_bounds.h"
 #include "host_api/host_records.h"
 #include "util/work_slices.h"
@@ -12,25 +13,12 @@
 struct ExportState;
 struct PoseState;
 
-// One frame of the export, in the order the frames are written.
-struct FrameAt {
-    const HostAnimation* animation;
-    int number;  // within its animation, from 0
-    float time;  // the sample time the frame is evaluated at
-};
-
-// The export's frames, `frames` of them (ExportFrameTotal); null when memory
-// could not be had or the animations do not give that many. The frame counts
-// come from the host, which only the export's own thread calls. Free with
-// delete[].
-FrameAt* ListFrames(HostScene* scene, int frames);
-
 // What one slice does with its pose: frames [range.first, range.end) of the
 // list. Answers false when it failed.
 using FrameSliceWork = bool (*)(PoseState* pose, const FrameAt* frames, const SliceRange& range, void* context);
 
 // Runs `work` over the `count` frames of `frames` in slices: as many as the
-// settings' frameWorkers asks for, or when that is 0 one per processor for
+// export's frameWorkers asks for, or when that is 0 one per processor for
 // an export large enough to gain from it; one alone when the export's pose
 // would write into the scene (a scene without layouts). False when a slice
 // failed or its pose could not be laid out.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "import/skin_names.h"
 #include "md2/md2_model.h"
 #include "res/dialog_ids.h"
 #include "util/center_window.h"
@@ -9,6 +10,12 @@
 #include "util/text.h"
 
 namespace {
+
+// Units of a count's text.
+constexpr int kNumberUnits = 256;
+// The import dialog's Cancel ends it with 0, which the request takes as a
+// cancel as it takes kButtonCancel.
+constexpr int kImportCancelled = 0;
 
 // A frame name in UTF-16: through the system code page, or character by
 // character where the code page refuses the bytes.
@@ -34,17 +41,19 @@ int FillImportDialog(WindowHandle dialog, const Md2Model& loaded) {
     }
     PlatformListReset(dialog, IDC_SKIN_LIST);
     for (int i = 0; i < model->skinCount; ++i) {
-        PlatformListAdd(dialog, IDC_SKIN_LIST, model->skins[i].text);
+        char16_t name[kTextPairUnits];
+        SkinFileName(model->skins[i], name);
+        PlatformListAdd(dialog, IDC_SKIN_LIST, name);
     }
-    char16_t count[256];
-    FormatText(count, 256, u"%d", model->frameCount);
+    char16_t count[kNumberUnits];
+    FormatText(count, kNumberUnits, u"%d", model->frameCount);
     PlatformSetControlText(dialog, IDC_FRAME_COUNT, count);
-    FormatText(count, 256, u"%d", model->skinCount);
+    FormatText(count, kNumberUnits, u"%d", model->skinCount);
     PlatformSetControlText(dialog, IDC_SKIN_COUNT, count);
     return 1;
 }
 
-void ReadFrameChoice(WindowHandle dialog, Md2Model* model) {
+void ReadFrameChoice(WindowHandle dialog, ImportRecord* record) {
     int count = PlatformListCount(dialog, IDC_FRAME_LIST);
     int chosen = 0;
     for (int i = 0; i < count; ++i) {
@@ -53,24 +62,24 @@ void ReadFrameChoice(WindowHandle dialog, Md2Model* model) {
             break;
         }
     }
-    model->selectedFrame = chosen;
+    record->selectedFrame = chosen;
 }
 
 int ImportDialogProcedure(WindowHandle dialog, DialogEvent event, int commandId, void* context) {
-    Md2Model* model = static_cast<Md2Model*>(context);
+    ImportRecord* record = static_cast<ImportRecord*>(context);
     if (event == kDialogInit) {
-        model->selectedFrame = 0;
-        FillImportDialog(dialog, *model);
+        record->selectedFrame = 0;
+        FillImportDialog(dialog, record->model);
         CenterWindow(dialog, PlatformDesktopWindow());
         return 1;
     }
     if (commandId == IDC_OK) {
-        ReadFrameChoice(dialog, model);
-        PlatformEndDialog(dialog, 1);
+        ReadFrameChoice(dialog, record);
+        PlatformEndDialog(dialog, kButtonOk);
         return 1;
     }
     if (commandId == IDC_CANCEL) {
-        PlatformEndDialog(dialog, 0);
+        PlatformEndDialog(dialog, kImportCancelled);
         return 1;
     }
     return 0;

@@ -8,24 +8,24 @@
 
 namespace {
 
-int Import(HostScene* scene, void* instance, Md2Model* model) {
+int Import(HostScene* scene, void* instance, ImportRecord* record) {
     if (scene == nullptr || instance == nullptr) {
         return kAnswerFailed;
     }
-    const int ended = PlatformRunDialog(instance, IDD_IMPORT, GetParentWindow(scene), ImportDialogProcedure, model);
+    const int ended = PlatformRunDialog(instance, IDD_IMPORT, GetParentWindow(scene), ImportDialogProcedure, record);
     if (!DialogConfirmed(ended)) {
         return kAnswerCancelled;
     }
-    return BuildImportedFrame(scene, model) ? kAnswerDone : kAnswerFailed;
+    return BuildImportedFrame(scene, record) ? kAnswerDone : kAnswerFailed;
 }
 
 }  // namespace
 
-int ImportOptions(HostScene* scene, void* instance, Md2Model* model) {
-    if (model == nullptr) {
+int ImportOptions(HostScene* scene, void* instance, ImportRecord* record) {
+    if (record == nullptr) {
         return kAnswerFailed;
     }
-    const int answer = Import(scene, instance, model);
-    ReleaseMd2Model(model);
+    const int answer = Import(scene, instance, record);
+    ReleaseImportRecord(record);
     return answer;
 }

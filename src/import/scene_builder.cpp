@@ -7,28 +7,35 @@
 #include "md2/md2_model.h"
 #include "platform/platform.h"
 #include "host_api/host_ops.h"
+#include "import/skin_names.h"
 #include "util/path.h"
 #include "util/text.h"
 
 namespace {
 
+// The material index of faces when the model has no skin.
+constexpr int kNoMaterial = -1;
+// A material's 8-bit name is cut to this many bytes, terminator included.
+constexpr int kMaterialNameBytes = 256;
+
 // One material per skin, each with its image as texture layer 0.
-int AddSkinMaterials(HostScene* scene, const Md2Model& model) {
+bool AddSkinMaterials(HostScene* scene, const Md2Model& model, const char16_t* sourcePath) {
     char16_t skinDirectory[kTextPairUnits];
-    DirectoryOfPath(model.sourcePath, skinDirectory);
+    DirectoryOfPath(sourcePath, skinDirectory);
     // Skin images are named relative to the model; the host resolves them
     // from the current directory.
     PlatformSetCurrentDirectory(skinDirectory);
     std::size_t directoryLength = U16Length(skinDirectory, kTextPairUnits);
 
     for (int i = 0; i < model.skinCount; ++i) {
-        const char16_t* skin = model.skins[i].text;
+        char16_t skin[kTextPairUnits];
+        SkinFileName(model.skins[i], skin);
         TextPair name{};
-        ToNarrow(skin, name.narrow, 256);
+        ToNarrow(skin, name.narrow, kMaterialNameBytes);
         CrtNarrowToWide(name.narrow, name.wide, kTextPairUnits);
         HostMaterial* material = AddMaterial(scene, &name);
         if (material == nullptr) {
-            return 0;
+            return false;
         }
         // A path that does not fit a host text would name another file: such
         // a material keeps no texture.
@@ -45,18 +52,18 @@ int AddSkinMaterials(HostScene* scene, const Md2Model& model) {
             layer->flags |= kTextureLayerImported;
         }
     }
-    return 1;
+    return true;
 }
 
 // The frame's positions, decoded straight into the host's vertices: the only
 // frame of the file whose positions are ever decoded.
-int CopyVertices(HostScene* scene, const Md2Frame& frame) {
+bool CopyVertices(HostScene* scene, const Md2Frame& frame) {
     if (frame.vertexCount <= 0) {
-        return 1;
+        return true;
     }
     if (!AllocVertices(scene, frame.vertexCount) || scene->vertices.items == nullptr ||
         scene->vertices.count < frame.vertexCount) {
-        return 0;
+        return false;
     }
     Md2AxisValues table;
     TabulateMd2Frame(frame, &table);
@@ -68,64 +75,57 @@ int CopyVertices(HostScene* scene, const Md2Frame& frame) {
         vertex.position[1] = position.y;
         vertex.position[2] = position.z;
     }
-    return 1;
+    return true;
 }
 
-void Swap(int& a, int& b) {
-    int t = a;
-    a = b;
-    b = t;
-}
-
-// Face i from triangle i, corners reversed; 0 when an index lies outside
-// the model or the host's face lacks its arrays.
-int FillFace(HostScene* scene, HostFace& face, Md2Triangle& triangle, const Md2Frame& frame,
-             const Md2Model& model, int materialIndex) {
+// Face i from triangle i, corners reversed (face corner j is the triangle's
+// corner 2 - j); false when an index lies outside the model or the host's
+// face lacks its arrays.
+bool FillFace(HostScene* scene, HostFace& face, const Md2Triangle& triangle, const Md2Frame& frame,
+              const Md2Model& model, int materialIndex) {
     if (scene->groups.items != nullptr && scene->groups.count < 1) {
-        return 0;
+        return false;
     }
     if (scene->materials.items != nullptr && materialIndex >= scene->materials.count) {
-        return 0;
+        return false;
     }
     face.groupIndex = 0;
     face.materialIndex = materialIndex;
-    Swap(triangle.vertexIndices[0], triangle.vertexIndices[2]);
-    Swap(triangle.texCoordIndices[0], triangle.texCoordIndices[2]);
     if (face.vertexIndices == nullptr || face.cornerCount < 3 || face.uv == nullptr ||
         face.uv->cornerUVs == nullptr) {
-        return 0;
+        return false;
     }
     for (int j = 0; j < 3; ++j) {
-        int vertex = triangle.vertexIndices[j];
+        const int vertex = triangle.vertexIndices[2 - j];
         if (vertex < 0 || vertex >= frame.vertexCount) {
-            return 0;
+            return false;
         }
         face.vertexIndices[j] = vertex;
-        int coord = triangle.texCoordIndices[j];
+        const int coord = triangle.texCoordIndices[2 - j];
         if (coord < 0 || coord >= model.texCoordCount) {
-            return 0;
+            return false;
         }
         face.uv->cornerUVs[j].u = model.texCoords[coord].u;
         face.uv->cornerUVs[j].v = model.texCoords[coord].v;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace
 
-int BuildImportedFrame(HostScene* scene, const Md2Model* loaded) {
-    if (loaded == nullptr) {
+int BuildImportedFrame(HostScene* scene, const ImportRecord* record) {
+    if (record == nullptr) {
         return 0;
     }
-    const Md2Model& model = *loaded;
-    if (scene == nullptr || model.frameCount <= 0 || model.selectedFrame < 0 ||
-        model.selectedFrame >= model.frameCount) {
+    const Md2Model& model = record->model;
+    const int chosen = record->selectedFrame;
+    if (scene == nullptr || model.frameCount <= 0 || chosen < 0 || chosen >= model.frameCount) {
         return 0;
     }
-    if (model.skinCount > 0 && !AddSkinMaterials(scene, model)) {
+    if (model.skinCount > 0 && !AddSkinMaterials(scene, model, record->sourcePath)) {
         return 0;
     }
-    const Md2Frame& frame = model.frames[model.selectedFrame];
+    const Md2Frame& frame = model.frames[chosen];
     if (!CopyVertices(scene, frame)) {
         return 0;
     }
@@ -140,7 +140,7 @@ int BuildImportedFrame(HostScene* scene, const Md2Model* loaded) {
         mesh->faceCount < model.triangleCount) {
         return 0;
     }
-    int materialIndex = model.skinCount > 0 ? 0 : -1;
+    const int materialIndex = model.skinCount > 0 ? 0 : kNoMaterial;
     for (int i = 0; i < model.triangleCount; ++i) {
         if (!FillFace(scene, mesh->faces[i], model.triangles[i], frame, model, materialIndex)) {
             return 0;

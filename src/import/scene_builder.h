@@ -2,8 +2,9 @@
 #pragma once
 
 #include "host_api/host_records.h"
-#include "md2/md2_model.h"
+#include "import/import_record.h"
 
-// 1 when the frame was built, 0 on any failure; what was added before a
-// failure stays in the scene. Does not release the model.
-int BuildImportedFrame(HostScene* scene, const Md2Model* model);
+// Builds the record's chosen frame: 1 when it was built, 0 on any failure;
+// what was added before a failure stays in the scene. Changes and releases
+// nothing of the record.
+int BuildImportedFrame(HostScene* scene, const ImportRecord* record);

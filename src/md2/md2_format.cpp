@@ -45,3 +45,15 @@ Md2FrameHeader DecodeMd2FrameHeader(const std::uint8_t* bytes) {
     std::memcpy(frame.name, bytes + 24, kMd2FrameNameChars);
     return frame;
 }
+
+bool Md2SectionFits(std::uint32_t length, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes,
+                    Md2SectionRule rule) {
+    if (offset < 0 || count < 0 || recordBytes == 0) {
+        return false;
+    }
+    const std::uint32_t start = static_cast<std::uint32_t>(offset);
+    if (rule == Md2SectionRule::kReader ? start >= length : start > length) {
+        return false;
+    }
+    return static_cast<std::uint64_t>(count) <= (length - start) / recordBytes;
+}

@@ -20,6 +20,10 @@ inline constexpr std::uint32_t kMd2FrameHeaderBytes = 40;
 inline constexpr std::uint32_t kMd2VertexBytes = 4;
 inline constexpr int kMd2FrameNameChars = 16;
 
+// Offsets and lengths are int32 values in the header: no offset, and no file,
+// goes past this many bytes.
+inline constexpr std::int64_t kMd2LargestOffset = INT32_MAX;
+
 struct Md2Header {
     std::uint32_t ident;
     std::int32_t version;
@@ -70,6 +74,31 @@ struct Md2VertexRecord {
     std::uint8_t normalIndex;
 };
 static_assert(sizeof(Md2VertexRecord) == kMd2VertexBytes);
+
+// --- Section layout ------------------------------------------------------------
+
+// The bytes of a frame of `vertices` vertices: its 40-byte header, then 4
+// bytes per vertex. Frames follow one another every this many bytes,
+// whatever the header's framesize says.
+constexpr std::int64_t Md2FrameBytes(std::int64_t vertices) {
+    return kMd2FrameHeaderBytes + std::int64_t{kMd2VertexBytes} * vertices;
+}
+
+// Where a section of no records may lie. The reader decodes every section
+// from a position it seeks to first, and a seek to the end of the bytes
+// fails: for it every section's offset lies below the length. The tool is
+// more lenient: it takes a section of no records at any offset from 0 to
+// the length.
+enum class Md2SectionRule {
+    kReader,  // offset below the length
+    kTool,    // offset up to the length
+};
+
+// True when `count` records of `recordBytes` from `offset` lie wholly inside
+// a file of `length` bytes, and the offset is placed as `rule` asks. A
+// negative offset or count never fits.
+bool Md2SectionFits(std::uint32_t length, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes,
+                    Md2SectionRule rule);
 
 // --- Little-endian decoding --------------------------------------------------
 

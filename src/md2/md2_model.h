@@ -1,10 +1,10 @@
-// The in-memory model filled by the read request and used by the import.
+// An MD2 file decoded in memory: its frames, skins, texture coordinates and
+// triangles.
 #pragma once
 
 #include <cstdint>
 
 #include "md2/md2_format.h"
-#include "host_api/host_records.h"  // kTextPairUnits
 
 struct Md2Position {
     float x;
@@ -35,9 +35,10 @@ struct Md2TexCoord {
     float v;
 };
 
-// A skin's file name and extension, without drive or directories.
+// A skin's path as the file holds it, up to its first NUL (all 64 bytes when
+// there is none); always terminated.
 struct Md2SkinName {
-    char16_t text[kTextPairUnits];
+    char path[kMd2SkinBytes + 1];
 };
 
 struct Md2Model {
@@ -51,8 +52,6 @@ struct Md2Model {
     Md2Triangle* triangles;
     std::uint8_t* bytes;                  // owned (util/large_buffer.h): the file, or its frames, that the frames point into
     std::uint32_t byteCount;              // the length of `bytes`
-    char16_t sourcePath[kTextPairUnits];  // the file being read
-    int selectedFrame;                    // the frame to build, 0 by default
 };
 
 // Frees every array of the model and resets all its fields to zero. Safe on

@@ -3,42 +3,44 @@
 #include <new>
 #include <type_traits>
 
-#include "util/large_buffer.h"
 #include "md2/md2_format.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
-#include "util/path.h"
-#include "util/text.h"
+#include "util/large_buffer.h"
 
 namespace {
 
-constexpr char16_t kNoGeometryText[] = u"No geometry found.";
-constexpr char16_t kBlankSkinName[] = u"blank";
-
+// The bytes of one frame; the vertex count is checked not to be negative
+// before it is used.
 std::uint64_t FrameBytes(const Md2Header& header) {
-    return kMd2FrameHeaderBytes + std::uint64_t{kMd2VertexBytes} * static_cast<std::uint32_t>(header.num_xyz);
+    return static_cast<std::uint64_t>(Md2FrameBytes(header.num_xyz));
 }
 
-// True when `count` records of `recordBytes` from `offset` lie wholly inside
-// the file. The offset must lie below the length even for no records, as the
-// section's decoder requires.
 bool SectionFits(std::uint32_t length, std::int32_t offset, std::int32_t count, std::uint64_t recordBytes) {
-    std::uint32_t start = static_cast<std::uint32_t>(offset);
-    return start < length && static_cast<std::uint64_t>(count) <= (length - start) / recordBytes;
+    return Md2SectionFits(length, offset, count, recordBytes, Md2SectionRule::kReader);
 }
 
 // Counts taken as signed must not be negative, and every section must fit in
 // the file before anything is allocated for it: the memory of a read stays a
 // small multiple of the file's length.
-bool HeaderFitsFile(const Md2Header& header, std::uint32_t length) {
+Md2ParseResult CheckHeaderAgainstFile(const Md2Header& header, std::uint32_t length) {
     if (header.num_skins < 0 || header.num_xyz < 0 || header.num_st < 0 || header.num_tris < 0 ||
         header.num_frames < 0) {
-        return false;
+        return Md2ParseResult::kNegativeCount;
     }
-    return SectionFits(length, header.ofs_skins, header.num_skins, kMd2SkinBytes) &&
-           SectionFits(length, header.ofs_st, header.num_st, kMd2TexCoordBytes) &&
-           SectionFits(length, header.ofs_tris, header.num_tris, kMd2TriangleBytes) &&
-           SectionFits(length, header.ofs_frames, header.num_frames, FrameBytes(header));
+    if (!SectionFits(length, header.ofs_skins, header.num_skins, kMd2SkinBytes)) {
+        return Md2ParseResult::kSkinsOutside;
+    }
+    if (!SectionFits(length, header.ofs_st, header.num_st, kMd2TexCoordBytes)) {
+        return Md2ParseResult::kTexCoordsOutside;
+    }
+    if (!SectionFits(length, header.ofs_tris, header.num_tris, kMd2TriangleBytes)) {
+        return Md2ParseResult::kTrianglesOutside;
+    }
+    if (!SectionFits(length, header.ofs_frames, header.num_frames, FrameBytes(header))) {
+        return Md2ParseResult::kFramesOutside;
+    }
+    return Md2ParseResult::kLoaded;
 }
 
 template <typename T>
@@ -86,18 +88,11 @@ bool AllocateModel(const Md2Header& header, Md2Model* model) {
     return true;
 }
 
-// The skin's path up to its first NUL (all 64 bytes when there is none), cut
-// to its file name and extension; "blank" when nothing is left.
+// The skin's path up to its first NUL (all 64 bytes when there is none).
 void DecodeSkinName(const Md2SkinRecord& record, Md2SkinName* skin) {
-    char path[kMd2SkinBytes + 1];
-    std::size_t length = strnlen(record.path, kMd2SkinBytes);
-    std::memcpy(path, record.path, length);
-    path[length] = 0;
-    ToWide(path, skin->text, static_cast<int>(length) + 1);
-    FileNameOfPath(skin->text, skin->text);
-    if (skin->text[0] == 0) {
-        U16Copy(skin->text, kTextPairUnits, kBlankSkinName);
-    }
+    const std::size_t length = strnlen(record.path, kMd2SkinBytes);
+    std::memcpy(skin->path, record.path, length);
+    skin->path[length] = 0;
 }
 
 // Sets the position to the section's offset, then hands each of its `count`
@@ -201,73 +196,72 @@ const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header
     return model->bytes;
 }
 
-int DecodeModel(ReadCursor* cursor, TextPair* errorText, bool adopted, Md2Model* model) {
+Md2ParseResult DecodeModel(ReadCursor* cursor, bool adopted, Md2Model* model) {
     const std::uint8_t* headerBytes = CursorRead(cursor, kMd2HeaderBytes);
     if (headerBytes == nullptr) {
-        return 0;
+        return Md2ParseResult::kTooShort;
     }
     Md2Header header = DecodeMd2Header(headerBytes);
     if (header.ident != kMd2Ident) {
-        return 3;
+        return Md2ParseResult::kNotMd2;
     }
     if (header.num_frames == 0 || header.num_tris == 0 || header.num_st == 0) {
-        if (errorText != nullptr) {
-            TextPairFromWide(errorText, kNoGeometryText);
-        }
-        return 0;
+        return Md2ParseResult::kNoGeometry;
     }
-    if (!HeaderFitsFile(header, cursor->length) || !AllocateModel(header, model)) {
-        return 0;
+    const Md2ParseResult placed = CheckHeaderAgainstFile(header, cursor->length);
+    if (placed != Md2ParseResult::kLoaded) {
+        return placed;
     }
-    if (!DecodeSkins(cursor, header, model) || !DecodeTexCoords(cursor, header, model) ||
-        !DecodeTriangles(cursor, header, model)) {
-        return 0;
+    if (!AllocateModel(header, model)) {
+        return Md2ParseResult::kNoMemory;
+    }
+    if (!DecodeSkins(cursor, header, model)) {
+        return Md2ParseResult::kSkinsOutside;
+    }
+    if (!DecodeTexCoords(cursor, header, model)) {
+        return Md2ParseResult::kFlatSkin;
+    }
+    if (!DecodeTriangles(cursor, header, model)) {
+        return Md2ParseResult::kTrianglesOutside;
     }
     const std::uint8_t* frames = HoldFrames(*cursor, header, adopted, model);
-    return frames != nullptr && DecodeFrames(cursor, header, frames, model) ? 1 : 0;
-}
-
-// Drops the arrays of an earlier parse, keeping the path of this read.
-void ClearModelKeepingPath(Md2Model* model) {
-    char16_t sourcePath[kTextPairUnits];
-    U16Copy(sourcePath, kTextPairUnits, model->sourcePath);
-    ReleaseMd2Model(model);
-    U16Copy(model->sourcePath, kTextPairUnits, sourcePath);
+    if (frames == nullptr) {
+        return Md2ParseResult::kNoMemory;
+    }
+    return DecodeFrames(cursor, header, frames, model) ? Md2ParseResult::kLoaded : Md2ParseResult::kFramesOutside;
 }
 
 }  // namespace
 
-int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText) {
+Md2ParseResult ParseMd2(ReadCursor* cursor, Md2Model* model) {
     if (model == nullptr) {
-        return 0;
+        return Md2ParseResult::kNoBytes;
     }
+    ReleaseMd2Model(model);
     if (cursor == nullptr || cursor->data == nullptr) {
-        ReleaseMd2Model(model);
-        return 0;
+        return Md2ParseResult::kNoBytes;
     }
-    ClearModelKeepingPath(model);
-    int result = DecodeModel(cursor, errorText, false, model);
-    if (result != 1) {
+    const Md2ParseResult result = DecodeModel(cursor, false, model);
+    if (result != Md2ParseResult::kLoaded) {
         ReleaseMd2Model(model);
     }
     return result;
 }
 
-int ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model, TextPair* errorText) {
+Md2ParseResult ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model) {
     if (model == nullptr) {
         DeleteLargeBuffer(bytes, length);
-        return 0;
+        return Md2ParseResult::kNoBytes;
     }
+    ReleaseMd2Model(model);
     if (bytes == nullptr) {
-        ReleaseMd2Model(model);
-        return 0;
+        return Md2ParseResult::kNoBytes;
     }
-    ClearModelKeepingPath(model);
     model->bytes = bytes;
     model->byteCount = length;
     ReadCursor cursor{bytes, 0, length};
-    int result = DecodeModel(&cursor, errorText, true, model);
-    if (result != 1) {
+    const Md2ParseResult result = DecodeModel(&cursor, true, model);
+    if (result != Md2ParseResult::kLoaded) {
         ReleaseMd2Model(model);
     }
     return result;

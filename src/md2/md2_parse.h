@@ -3,20 +3,33 @@
 
 #include <cstdint>
 
-#include "host_api/host_records.h"
 #include "md2/md2_model.h"
 #include "md2/read_cursor.h"
 
-// Decodes the bytes from the cursor's position into the model: 1 loaded, 0
-// failed, 3 not an MD2 file (the read request's answers). Every section is
-// checked against the bytes before it is decoded. Failure texts go into
-// errorText (which may be null). Leaves the model empty after a failure;
-// keeps the model's sourcePath. The model keeps a copy of the frames
+// What a parse found: the model loaded, or why it was refused.
+enum class Md2ParseResult {
+    kLoaded,
+    kNoBytes,            // no bytes, or no model to fill
+    kTooShort,           // fewer bytes than the 68-byte header
+    kNotMd2,             // the header does not start with the MD2 magic
+    kNoGeometry,         // no frames, triangles or texture coordinates
+    kNegativeCount,      // a count of the header below 0
+    kSkinsOutside,       // a section that does not lie wholly inside the bytes,
+    kTexCoordsOutside,   // or starts at their end
+    kTrianglesOutside,
+    kFramesOutside,
+    kFlatSkin,           // texture coordinates on a skin 0 texels wide or high
+    kNoMemory,
+};
+
+// Decodes the bytes from the cursor's position into the model. Every
+// section is checked against the bytes before it is decoded. Leaves the
+// model empty after a failure. The model keeps a copy of the frames
 // section, which its frames point into.
-int ParseMd2(ReadCursor* cursor, Md2Model* model, TextPair* errorText);
+Md2ParseResult ParseMd2(ReadCursor* cursor, Md2Model* model);
 
 // ParseMd2 over `length` bytes from `bytes`, which the model takes over
 // (they must come from NewLargeBuffer(length)) whatever the answer: its frames point into
 // them, and nothing is copied. Released with the model, or at once after a
 // failure.
-int ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model, TextPair* errorText);
+Md2ParseResult ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model);

@@ -19,9 +19,6 @@ void EncodeMd2FrameHeader(const Md2FrameHeader& header, std::uint8_t bytes[kMd2F
 bool WriteMd2Bytes(std::FILE* file, const std::uint8_t* bytes, std::size_t size);
 bool WriteMd2Header(std::FILE* file, const Md2Header& header);
 
-// The largest offset the header's int32 fields hold.
-inline constexpr std::int64_t kMd2LargestOffset = INT32_MAX;
-
 // The current position as a header offset; false when it cannot be taken or
 // is beyond kMd2LargestOffset.
 bool TakeMd2Offset(std::FILE* file, std::int32_t* offset);

@@ -151,12 +151,19 @@ int PlatformRunDialog(void* instance, int templateId, WindowHandle owner, Dialog
                       void* context);
 void PlatformEndDialog(WindowHandle dialog, int code);
 
+// The buttons OK and Cancel: the codes message boxes answer and dialogs end
+// with (Cancel is also sent by Escape and the close box).
+inline constexpr int kButtonOk = 1;
+inline constexpr int kButtonCancel = 2;
+
 // The code a dialog that could not be created answers.
 inline constexpr int kDialogNotCreated = -1;
 
 // True when a dialog's end code lets the request go on: not 0, not Cancel
-// (2, also sent by Escape and the close box) and not kDialogNotCreated.
-inline bool DialogConfirmed(int ended) { return ended != 0 && ended != 2 && ended != kDialogNotCreated; }
+// and not kDialogNotCreated.
+inline bool DialogConfirmed(int ended) {
+    return ended != 0 && ended != kButtonCancel && ended != kDialogNotCreated;
+}
 
 // Controls by id. Texts are NUL-terminated UTF-16.
 int PlatformHasControl(WindowHandle dialog, int controlId);
@@ -173,8 +180,6 @@ int PlatformListSelect(WindowHandle dialog, int controlId, int index);
 
 enum MessageBoxIcon { kIconError, kIconInformation };
 enum MessageBoxButtons { kButtonsOk, kButtonsOkCancel };
-inline constexpr int kButtonOk = 1;
-inline constexpr int kButtonCancel = 2;
 
 // Shows a modal message box; answers the button pressed (kButtonOk,
 // kButtonCancel), 0 when it could not be shown.

@@ -1,7 +1,7 @@
 // The scripted dialog user's protocol, shared by the portable dialogs (which
 // follow the script themselves) and the reference host (whose user thread
-// operates the real windows on Windows). Header-only: the host links none of
-// the plug-in's code.
+// operates the real windows on Windows). Header-only, so that the host needs
+// none of the platform layer's code for it.
 //
 // A script is steps separated by ';':
 //   select ID INDEX   select item INDEX of list ID
@@ -20,6 +20,14 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+// The environment variables through which the host hands the portable
+// dialogs their user: the script, the number of the run (a new number starts
+// the script anew, even when its text repeats the last run's) and the file
+// the transcript is appended to.
+inline constexpr char kUserScriptVariable[] = "CORVANE_USER_SCRIPT";
+inline constexpr char kUserRunVariable[] = "CORVANE_USER_RUN";
+inline constexpr char kUserTranscriptVariable[] = "CORVANE_USER_TRANSCRIPT";
 
 enum class UserVerb { Select, Type, Press, Escape, Close, Answer, Unknown };
 

@@ -2,7 +2,7 @@
 // exporter, each handed the state the host's protocol keeps between requests.
 #include "export/export_command.h"
 #include "import/import_options.h"
-#include "md2/md2_reader.h"
+#include "import/read_request.h"
 #include "plugin/plugin_entry.h"
 #include "plugin/plugin_state.h"
 
@@ -12,14 +12,13 @@ int PluginCallback(std::uint32_t request, HostScene* scene, void* instance, std:
     if (!known || scene == nullptr || (needsInstance && instance == nullptr)) {
         return kAnswerFailed;
     }
-    SetCurrentScene(scene);
     switch (request) {
         case kRequestRead:
-            return LoadMd2File(scene, CurrentMd2Model());
+            return LoadMd2File(scene, CurrentImport());
         case kRequestWrite:
             return WriteExportFile(scene, CurrentExportSettings());
         case kRequestImportOptions:
-            return ImportOptions(scene, instance, CurrentMd2Model());
+            return ImportOptions(scene, instance, CurrentImport());
         default:
             return ExportOptions(scene, instance, RegistrationInstance(), CurrentExportSettings());
     }

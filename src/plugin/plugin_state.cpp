@@ -3,24 +3,20 @@
 namespace {
 
 void* registrationInstance = nullptr;
-HostScene* currentScene = nullptr;
 constinit ExportSettings exportSettings = DefaultExportSettings();
 
-// Whatever the model still holds when the library unloads is released then.
-struct LoadedModel {
-    Md2Model model;
-    ~LoadedModel() { ReleaseMd2Model(&model); }
-} loadedModel;
+// Whatever the record still holds when the library unloads is released then.
+struct KeptImport {
+    ImportRecord record;
+    ~KeptImport() { ReleaseImportRecord(&record); }
+} keptImport;
 
 }  // namespace
 
 void* RegistrationInstance() { return registrationInstance; }
 void SetRegistrationInstance(void* instance) { registrationInstance = instance; }
 
-HostScene* CurrentScene() { return currentScene; }
-void SetCurrentScene(HostScene* scene) { currentScene = scene; }
-
-Md2Model* CurrentMd2Model() { return &loadedModel.model; }
+ImportRecord* CurrentImport() { return &keptImport.record; }
 
 ExportSettings* CurrentExportSettings() { return &exportSettings; }
 void ResetExportSettings() { exportSettings = DefaultExportSettings(); }

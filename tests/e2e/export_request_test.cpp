@@ -800,9 +800,9 @@ TEST_F(ExportRequest, ScreenshotsOfBothDialogsAndAMessageBox) {
     AddTriangleScene();
     RefAddAnimation(scene_, "walkingcycle_left", 0, 0, 1);
     RefAddAnimation(scene_, "run", 10, 0, 0.25f);
-    SetDialogScreenshotDirectory(TestArtifactsDir());
-    EXPECT_EQ(ExportOptionsRequest("select 112 1; press 3; type 1006 far_too_long; press 1; press 2; press 2"), 2);
-    SetDialogScreenshotDirectory("");
+    EXPECT_EQ(ExportOptionsRequest("select 112 1; press 3; type 1006 far_too_long; press 1; press 2; press 2",
+                                   TestArtifactsDir()),
+              2);
     const Transcript seen = Seen();
     ASSERT_NE(FirstDialog(seen, "Export Quake 2 Model"), nullptr);
     ASSERT_NE(FirstDialog(seen, "Rename Animation"), nullptr);

@@ -166,9 +166,7 @@ TEST_F(ImportRequest, ScreenshotOfTheOpenDialog) {
     if (!TestOnWindows()) {
         GTEST_SKIP() << "screenshots are taken of the real dialog under Wine";
     }
-    SetDialogScreenshotDirectory(TestArtifactsDir());
     Md2BuilderModel model = MakeSampleMd2Model(2, 6, 4, 5);
-    ASSERT_EQ(Import(WriteModel(model, "shot"), "select 112 2; press 1").optionsAnswer, 1);
-    SetDialogScreenshotDirectory("");
+    ASSERT_EQ(Import(WriteModel(model, "shot"), "select 112 2; press 1", TestArtifactsDir()).optionsAnswer, 1);
     ExpectDialogScreenshot(TestArtifactsDir() + "1-Import-Quake-2-Model.bmp", Seen().dialogs.at(0), 227, 206);
 }

@@ -3,6 +3,7 @@
 #include "anim/frame_sampling.h"
 #include "export/export_settings.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "plugin/plugin_state.h"
 #include "host/large_rig.h"
 
@@ -14,8 +15,4 @@ RefScene* BuildExportBenchScene(const std::string& path, int vertices, int bones
     return scene;
 }
 
-void PrepareExport(HostScene* scene) {
-    ResetExportSettings();
-    CurrentExportSettings()->totalFrames = static_cast<std::int32_t>(ExportFrameTotal(scene));
-    SetCurrentScene(scene);
-}
+void PrepareExport(HostScene*) { ResetExportSettings(); }

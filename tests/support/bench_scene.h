@@ -14,6 +14,6 @@
 RefScene* BuildExportBenchScene(const std::string& path, int vertices = 2048, int bones = 32,
                                 int framesPerAnimation = 128);
 
-// Makes `scene` the current scene with export settings for it, as the
-// export dialog leaves them: defaults, with every frame counted.
+// Puts the export settings at their defaults, as the export dialog leaves
+// them for `scene` when it has no skin image.
 void PrepareExport(HostScene* scene);

@@ -12,7 +12,6 @@ void PluginImportTest::SetUp() {
     scene_ = RefSceneCreate();
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     directory_ = TestTempDir(std::string(info->test_suite_name()) + "-" + info->name());
-    SetDialogScreenshotDirectory("");
 }
 
 void PluginImportTest::TearDown() {
@@ -28,8 +27,9 @@ std::string PluginImportTest::WriteModel(const Md2BuilderModel& model, const std
     return path;
 }
 
-ImportRun PluginImportTest::Import(const std::string& path, const std::string& script) {
-    ImportRun run = RunImport(&session_, scene_, path, script);
+ImportRun PluginImportTest::Import(const std::string& path, const std::string& script,
+                                   const std::string& screenshotDirectory) {
+    ImportRun run = RunImport(&session_, scene_, path, script, screenshotDirectory);
     lastTranscript_ = run.transcript;
     return run;
 }

@@ -21,7 +21,8 @@ protected:
     // Writes the model as NAME.md2 in the test's folder; answers its path in
     // the host's form (a Windows path under Wine).
     std::string WriteModel(const Md2BuilderModel& model, const std::string& name);
-    ImportRun Import(const std::string& path, const std::string& script);
+    ImportRun Import(const std::string& path, const std::string& script,
+                     const std::string& screenshotDirectory = std::string());
     // Sends the import-options request again on the same scene.
     int ImportOptionsAgain(const std::string& script);
 

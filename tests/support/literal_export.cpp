@@ -180,7 +180,6 @@ bool WriteLiteralMd2(std::FILE* file, PoseState* pose, HostScene* scene, const E
     header.num_xyz = vertices;
     header.num_st = 3 * triangles;
     header.num_tris = triangles;
-    header.num_frames = settings.totalFrames;
     bool ok = true;
     PutHeader(file, header, &ok);
 

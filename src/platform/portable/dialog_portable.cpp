@@ -2,7 +2,8 @@
 // scripted user instead of a person.
 //
 // The user's script (platform/user_script.h) comes from the environment
-// variable CORVANE_USER_SCRIPT; a script that changes in any way starts anew.
+// variable CORVANE_USER_SCRIPT; a script that changes in any way, or a new
+// run number in CORVANE_USER_RUN, starts anew.
 // Escape and the close box both send command 2. A dialog whose script has
 // run out is cancelled, so nothing ever waits.
 // When CORVANE_USER_TRANSCRIPT names a file, everything the user saw is
@@ -43,15 +44,19 @@ std::vector<PortableDialog*> openDialogs;
 // --- The script -----------------------------------------------------------------
 
 std::string scriptSeen;
+std::string runSeen;
 std::size_t nextStep = 0;
 
 // The next step; false when the script has run out. Only that step is
 // parsed: a dialog looks at the script after every step it takes.
 bool PeekStep(UserStep* step) {
-    const char* script = std::getenv("CORVANE_USER_SCRIPT");
+    const char* script = std::getenv(kUserScriptVariable);
+    const char* run = std::getenv(kUserRunVariable);
     std::string text = script != nullptr ? script : "";
-    if (text != scriptSeen) {
+    std::string number = run != nullptr ? run : "";
+    if (text != scriptSeen || number != runSeen) {
         scriptSeen = text;
+        runSeen = number;
         nextStep = 0;
     }
     return UserScriptStep(text, nextStep, step);
@@ -100,7 +105,7 @@ std::string Quoted(const std::u16string& text) { return QuoteTranscriptField(Utf
 
 // The transcript's file; null when nothing is transcribed.
 const char* TranscriptPath() {
-    const char* path = std::getenv("CORVANE_USER_TRANSCRIPT");
+    const char* path = std::getenv(kUserTranscriptVariable);
     return path != nullptr && *path != 0 ? path : nullptr;
 }
 

@@ -54,3 +54,28 @@ TEST_F(AnimFrameSampling, FramesAreTakenEveryStepFromZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// The walk gives every animation's frames in order, numbered from 0 in each,
+// at frame x step; a scene without animations has none.
+TEST_F(AnimFrameSampling, WalkGivesEveryFrameInOrder) {
+    FrameWalk empty = StartFrameWalk(Host());
+    EXPECT_FALSE(NextFrame(&empty));
+    const int first = RefAddAnimation(scene_, "run", 3, 0, 1);     // 3 frames, step 1/3
+    const int second = RefAddAnimation(scene_, "walk", 4, 0, 0.5f);  // 2 frames, step 1/4
+    const HostAnimation* run = Animation(first);
+    const HostAnimation* walk = Animation(second);
+    const FrameAt expected[] = {{run, 0, 0}, {run, 1, 1 / 3.0f}, {run, 2, 2 / 3.0f}, {walk, 0, 0}, {walk, 1, 0.25f}};
+    FrameWalk frames = StartFrameWalk(Host());
+    for (const FrameAt& at : expected) {
+        ASSERT_TRUE(NextFrame(&frames));
+        EXPECT_EQ(frames.frame.animation, at.animation);
+        EXPECT_EQ(frames.frame.number, at.number);
+        EXPECT_FLOAT_EQ(frames.frame.time, at.time);
+    }
+    EXPECT_FALSE(NextFrame(&frames));
+    EXPECT_FALSE(NextFrame(&frames));
+}
+
+}  // namespace

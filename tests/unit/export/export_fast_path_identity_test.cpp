@@ -16,7 +16,7 @@
 #include "host/ref_scene.h"
 #include "import/scene_builder.h"
 #include "md2/md2_model.h"
-#include "md2/md2_reader.h"
+#include "import/read_request.h"
 #include "host_api/host_ops.h"
 #include "plugin/plugin_state.h"
 #include "support/rig_builder.h"
@@ -33,7 +33,6 @@ protected:
         previousDirectory_ = std::filesystem::current_path();
     }
     void TearDown() override {
-        SetCurrentScene(nullptr);
         std::filesystem::current_path(previousDirectory_);
     }
 
@@ -64,8 +63,7 @@ protected:
         ASSERT_NE(first, nullptr);
         RefSetFilePath(first, real);
         PrepareExport(RefSceneHost(first));
-        CurrentExportSettings()->frameWorkers = workers;
-        const int written = WriteExportFile(RefSceneHost(first), CurrentExportSettings());
+        const int written = WriteExportFile(RefSceneHost(first), CurrentExportSettings(), workers);
         const std::vector<float> writerNormals = SceneFaceNormals(first);
         RefSceneDestroy(first);
         ASSERT_EQ(written, 1);
@@ -201,9 +199,9 @@ TEST_F(ExportFastPathIdentity, ImportedFileReexportMatchesTheReferenceWriter) {
         [&] {
             RefScene* scene = RefSceneCreate();
             RefSetFilePath(scene, source);
-            const bool imported = LoadMd2File(RefSceneHost(scene), CurrentMd2Model()) == 1 &&
-                                  BuildImportedFrame(RefSceneHost(scene), CurrentMd2Model()) == 1;
-            ReleaseMd2Model(CurrentMd2Model());
+            const bool imported = LoadMd2File(RefSceneHost(scene), CurrentImport()) == 1 &&
+                                  BuildImportedFrame(RefSceneHost(scene), CurrentImport()) == 1;
+            ReleaseImportRecord(CurrentImport());
             if (!imported) {
                 RefSceneDestroy(scene);
                 return static_cast<RefScene*>(nullptr);

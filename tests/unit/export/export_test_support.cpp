@@ -130,8 +130,8 @@ bool ReadWrittenMd2(const std::string& path, WrittenMd2* out, std::string* why) 
     return true;
 }
 
-int PluginExportTest::ExportOptionsRequest(const std::string& script) {
-    StartDialogUser(script);
+int PluginExportTest::ExportOptionsRequest(const std::string& script, const std::string& screenshotDirectory) {
+    StartDialogUser(script, screenshotDirectory);
     int answer = SendRequest(&session_, kRequestExportOptions, scene_);
     lastTranscript_ = FinishDialogUser();
     return answer;

@@ -53,7 +53,7 @@ std::vector<std::string> FolderEntries(const std::string& folder);
 class PluginExportTest : public PluginImportTest {
 protected:
     // Only the export-options request.
-    int ExportOptionsRequest(const std::string& script);
+    int ExportOptionsRequest(const std::string& script, const std::string& screenshotDirectory = std::string());
     // Both requests; the write goes to `path` (default: NAME.md2 in the test's folder).
     ExportRun Export(const std::string& script, const std::string& name = "out");
     // Only the write request.

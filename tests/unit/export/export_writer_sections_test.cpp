@@ -91,7 +91,7 @@ TEST_F(Md2WriterSections, EverySectionInOrderWithFinalHeader) {
     EXPECT_EQ(model->texCoords[2].u, -76.0f / 256);
     EXPECT_EQ(model->texCoords[0].v, 0.25f);
     ASSERT_EQ(model->skinCount, 2);
-    EXPECT_EQ(std::u16string(model->skins[0].text), u"gun.tga");
+    EXPECT_EQ(SkinNameOf(model->skins[0]), u"gun.tga");
 }
 
 // Without an image layer there are no skins; the coordinates are still

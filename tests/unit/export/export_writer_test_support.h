@@ -67,7 +67,6 @@ class WriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
         scene_ = RefSceneCreate();
-        SetCurrentScene(RefSceneHost(scene_));
         ResetExportSettings();
         state_.scene = RefSceneHost(scene_);
         state_.settings = CurrentExportSettings();
@@ -76,8 +75,7 @@ protected:
     }
     void TearDown() override {
         ReleasePose(&pose_);
-        ReleaseMd2Model(CurrentMd2Model());
-        SetCurrentScene(nullptr);
+        ReleaseImportRecord(TestRecord());
         ResetExportSettings();
         RefSceneDestroy(scene_);
     }
@@ -86,7 +84,6 @@ protected:
     void Use(RefScene* scene) {
         RefSceneDestroy(scene_);
         scene_ = scene;
-        SetCurrentScene(RefSceneHost(scene_));
         state_.scene = RefSceneHost(scene_);
     }
     std::filesystem::path PathOf(const std::string& name) { return std::filesystem::u8path(dir_ + name); }
@@ -119,7 +116,7 @@ protected:
     // The written bytes through the plug-in's own reader.
     const Md2Model* ParseWritten() {
         EXPECT_EQ(ParseBytes(bytes_), 1);
-        return CurrentMd2Model();
+        return TestModel();
     }
 
     // A triangle of three new vertices in group `group`.

@@ -13,6 +13,7 @@
 #include "anim/pose_evaluation.h"
 #include "md2/normal_index.h"
 #include "export/frame_encoding.h"
+#include "export/frame_plan.h"
 #include "md2/md2_normals.h"
 #include "support/decoded_frame.h"
 #include "unit/export/export_writer_test_support.h"
@@ -157,8 +158,6 @@ TEST_F(FrameWriting, StaticSceneWritesOneRestFrameNamedFrame0) {
     RefSetVertexNormal(scene_, 0, 0, 0, 1);
     RefSetVertexNormal(scene_, 1, 1, 0, 0);
     RefSetVertexNormal(scene_, 2, 0, 0, 0);
-    // A stale frame total from an earlier dialog does not end up in the file.
-    CurrentExportSettings()->totalFrames = 7;
     WriteOk();
     EXPECT_EQ(Field(kFieldNumFrames), 1);
     EXPECT_EQ(Field(kFieldFrameSize), 40 + 4 * 3);
@@ -207,7 +206,6 @@ protected:
 
 TEST_F(AnimatedFrames, FramesPerAnimationNumberedFromZeroWithSharedBox) {
     BuildSlidingScene();
-    CurrentExportSettings()->totalFrames = 0;  // the file counts the frames it holds
     WriteOk();
     ASSERT_EQ(Field(kFieldNumFrames), 5);
     const int frameSize = Field(kFieldFrameSize);

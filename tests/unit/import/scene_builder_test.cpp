@@ -10,7 +10,7 @@
 #include "host/ref_scene.h"
 #include "import/scene_builder.h"
 #include "md2/md2_model.h"
-#include "md2/md2_reader.h"
+#include "import/read_request.h"
 #include "support/md2_builder.h"
 #include "support/test_env.h"
 #include "support/md2_decode.h"
@@ -27,7 +27,7 @@ protected:
         ClearHostCallLog();
     }
     void TearDown() override {
-        ReleaseMd2Model(CurrentMd2Model());
+        ReleaseImportRecord(CurrentImport());
         RefSceneDestroy(scene_);
         std::filesystem::current_path(previousDirectory_);
     }
@@ -38,7 +38,7 @@ protected:
         std::string path = directory_ + name;
         ASSERT_TRUE(WriteTestFile(path, std::string(bytes.begin(), bytes.end())));
         RefSetFilePath(scene_, path);
-        ASSERT_EQ(LoadMd2File(Host(), CurrentMd2Model()), 1);
+        ASSERT_EQ(LoadMd2File(Host(), CurrentImport()), 1);
     }
     HostScene* Host() { return RefSceneHost(scene_); }
     const HostFace& Face(int i) { return Host()->meshes.items[0].faces[i]; }
@@ -66,7 +66,7 @@ Md2BuilderModel Model(int vertices, std::vector<std::array<std::int16_t, 6>> tri
 
 TEST_F(SceneBuilder, TriangleCornersAreReversedWithTheirTextureCoordinates) {
     Load(Model(8, {{5, 6, 7, 1, 2, 3}}, 0, 4));
-    ASSERT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 1);
+    ASSERT_EQ(BuildImportedFrame(Host(), CurrentImport()), 1);
     const HostFace& face = Face(0);
     EXPECT_EQ(face.vertexIndices[0], 7);
     EXPECT_EQ(face.vertexIndices[1], 6);
@@ -84,41 +84,41 @@ TEST_F(SceneBuilder, TriangleCornersAreReversedWithTheirTextureCoordinates) {
 
 TEST_F(SceneBuilder, IndexAtTheCountFailsAndKeepsWhatWasAdded) {
     Load(Model(4, {{0, 1, 2, 0, 1, 2}, {1, 2, 4, 3, 4, 5}}, 1));
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
     EXPECT_EQ(Host()->materials.count, 1);
     EXPECT_EQ(Host()->vertices.count, 4);
     EXPECT_EQ(Host()->groups.count, 1);
     EXPECT_EQ(Face(0).vertexIndices[2], 0);
     EXPECT_EQ(CountHostCalls("PostImport"), 0);
 
-    ReleaseMd2Model(CurrentMd2Model());
+    ReleaseImportRecord(CurrentImport());
     RefScene* fresh = RefSceneCreate();
     RefSceneDestroy(scene_);
     scene_ = fresh;
     Load(Model(4, {{0, 1, 2, 0, 1, 3}}, 0, 3));  // texture index 3 of 3
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
 }
 
 TEST_F(SceneBuilder, NegativeIndicesAndFramesWithoutVerticesNeverReachTheHost) {
     // 0xFFFF reads as -1.
     Load(Model(4, {{0, 1, -1, 0, 1, 2}}));
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
     for (int j = 0; j < 3; ++j) {
         EXPECT_GE(Face(0).vertexIndices[j], 0);
     }
-    ReleaseMd2Model(CurrentMd2Model());
+    ReleaseImportRecord(CurrentImport());
     RefSceneDestroy(scene_);
     scene_ = RefSceneCreate();
     Load(Model(4, {{0, 1, 2, 0, -1, 2}}));
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
 
-    ReleaseMd2Model(CurrentMd2Model());
+    ReleaseImportRecord(CurrentImport());
     RefSceneDestroy(scene_);
     scene_ = RefSceneCreate();
     ClearHostCallLog();
     Md2BuilderModel empty = Model(0, {{0, 0, 0, 0, 1, 2}});
     Load(empty);
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
     EXPECT_EQ(Host()->vertices.count, 0);
     EXPECT_EQ(CountHostCalls("AllocVertices"), 0);
 }
@@ -127,7 +127,7 @@ TEST_F(SceneBuilder, SkinsBecomeMaterialsAndTheirDirectoryTheCurrentOne) {
     Md2BuilderModel model = Model(3, {{0, 1, 2, 0, 1, 2}}, 2);
     model.skins = {"players/male/grunt.pcx", "ctf_r.pcx"};
     Load(model);
-    ASSERT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 1);
+    ASSERT_EQ(BuildImportedFrame(Host(), CurrentImport()), 1);
     ASSERT_EQ(Host()->materials.count, 2);
     EXPECT_EQ(RefMaterialName(scene_, 0), "grunt.pcx");
     EXPECT_EQ(RefMaterialName(scene_, 1), "ctf_r.pcx");
@@ -140,7 +140,7 @@ TEST_F(SceneBuilder, SkinsBecomeMaterialsAndTheirDirectoryTheCurrentOne) {
 TEST_F(SceneBuilder, WithoutSkinsTheCurrentDirectoryStays) {
     Load(Model(3, {{0, 1, 2, 0, 1, 2}}, 0));
     std::filesystem::path before = std::filesystem::current_path();
-    ASSERT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 1);
+    ASSERT_EQ(BuildImportedFrame(Host(), CurrentImport()), 1);
     EXPECT_EQ(std::filesystem::current_path(), before);
     EXPECT_EQ(Host()->materials.items, nullptr);
 }
@@ -154,8 +154,8 @@ TEST_F(SceneBuilder, ImagePathThatDoesNotFitLeavesTheMaterialWithoutTexture) {
     std::vector<std::uint8_t> bytes = BuildMd2File(model);
     ASSERT_TRUE(WriteTestFile(deep + "m.md2", std::string(bytes.begin(), bytes.end())));
     RefSetFilePath(scene_, deep + "m.md2");
-    ASSERT_EQ(LoadMd2File(Host(), CurrentMd2Model()), 1);
-    ASSERT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 1);
+    ASSERT_EQ(LoadMd2File(Host(), CurrentImport()), 1);
+    ASSERT_EQ(BuildImportedFrame(Host(), CurrentImport()), 1);
     ASSERT_EQ(Host()->materials.count, 2);
     EXPECT_EQ(RefTextureLayer(scene_, 0), nullptr);
     ASSERT_NE(RefTextureLayer(scene_, 1), nullptr);
@@ -165,13 +165,13 @@ TEST_F(SceneBuilder, ImagePathThatDoesNotFitLeavesTheMaterialWithoutTexture) {
 TEST_F(SceneBuilder, BuildsTheSelectedFrameAndRefusesOneOutOfRange) {
     Md2BuilderModel model = MakeSampleMd2Model(0, 5, 2, 10);
     Load(model);
-    CurrentMd2Model()->selectedFrame = 10;
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
-    CurrentMd2Model()->selectedFrame = -1;
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0);
+    CurrentImport()->selectedFrame = 10;
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
+    CurrentImport()->selectedFrame = -1;
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0);
     EXPECT_TRUE(HostCallLog().empty());
-    CurrentMd2Model()->selectedFrame = 3;
-    ASSERT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 1);
+    CurrentImport()->selectedFrame = 3;
+    ASSERT_EQ(BuildImportedFrame(Host(), CurrentImport()), 1);
     EXPECT_STREQ(Host()->groups.items[0].name.narrow, "pose3");
     const Md2BuilderFrame& frame = model.frames[3];
     // Vertex 1 in the host's axes: (x, y, z) -> (x, z, -y).
@@ -191,8 +191,8 @@ TEST_F(SceneBuilder, EveryRefusalOfTheHostFailsTheBuild) {
         scene_ = RefSceneCreate();
         Load(Model(3, {{0, 1, 2, 0, 1, 2}}, 1));
         RefSetAnswer(scene_, refusal, 0);
-        EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 0) << static_cast<int>(refusal);
-        ReleaseMd2Model(CurrentMd2Model());
+        EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 0) << static_cast<int>(refusal);
+        ReleaseImportRecord(CurrentImport());
     }
     // A refused texture layer leaves the material without texture; the build
     // goes on.
@@ -200,6 +200,6 @@ TEST_F(SceneBuilder, EveryRefusalOfTheHostFailsTheBuild) {
     scene_ = RefSceneCreate();
     Load(Model(3, {{0, 1, 2, 0, 1, 2}}, 1));
     RefSetAnswer(scene_, RefAnswer::OpenTextureLayer, 0);
-    EXPECT_EQ(BuildImportedFrame(Host(), CurrentMd2Model()), 1);
+    EXPECT_EQ(BuildImportedFrame(Host(), CurrentImport()), 1);
     EXPECT_EQ(RefTextureLayer(scene_, 0), nullptr);
 }

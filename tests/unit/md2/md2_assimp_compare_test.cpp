@@ -9,7 +9,6 @@
 
 #include "support/decoded_frame.h"
 #include "support/md2_builder.h"
-#include "plugin/plugin_state.h"
 #include "support/obj_reader.h"
 #include "support/test_env.h"
 #include "unit/md2/md2_test_support.h"
@@ -34,8 +33,8 @@ TEST_P(Md2AssimpCompare, FrameZeroMatchesTheIndependentReader) {
 
     auto scene = NewScene();
     SetScenePath(scene.get(), model);
-    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
-    const Md2Model* md2 = CurrentMd2Model();
+    ASSERT_EQ(LoadMd2File(scene.get(), TestRecord()), 1);
+    const Md2Model* md2 = TestModel();
     ASSERT_GT(md2->frameCount, 0);
     ASSERT_EQ(static_cast<std::size_t>(md2->triangleCount), mesh.faces.size());
 

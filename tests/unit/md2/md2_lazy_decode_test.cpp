@@ -15,7 +15,6 @@
 #include <system_error>
 #include <vector>
 
-#include "plugin/plugin_state.h"
 #include "support/decoded_frame.h"
 #include "support/md2_builder.h"
 #include "support/md2_full_decode.h"
@@ -93,16 +92,16 @@ protected:
         const std::vector<Md2ReferenceFrame> reference = DecodeEveryMd2Frame(file);
         ASSERT_FALSE(reference.empty()) << what;
         ASSERT_EQ(ParseBytes(file), 1) << what;
-        ExpectFramesMatch(*CurrentMd2Model(), reference, what + " (parsed)");
-        ReleaseMd2Model(CurrentMd2Model());
+        ExpectFramesMatch(*TestModel(), reference, what + " (parsed)");
+        ReleaseImportRecord(TestRecord());
 
         const std::filesystem::path path = dir_ / "model.md2";
         ASSERT_TRUE(WriteBinaryFile(path, file));
         auto scene = NewScene();
         SetScenePath(scene.get(), path);
-        ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1) << what;
-        ExpectFramesMatch(*CurrentMd2Model(), reference, what + " (loaded)");
-        ReleaseMd2Model(CurrentMd2Model());
+        ASSERT_EQ(LoadMd2File(scene.get(), TestRecord()), 1) << what;
+        ExpectFramesMatch(*TestModel(), reference, what + " (loaded)");
+        ReleaseImportRecord(TestRecord());
     }
 
     std::filesystem::path dir_;
@@ -130,11 +129,11 @@ TEST_F(Md2LazyDecode, ParsedFramesOutliveTheBorrowedBytes) {
     const std::vector<Md2ReferenceFrame> reference = DecodeEveryMd2Frame(file);
     std::vector<std::uint8_t> borrowed = file;
     ReadCursor cursor{borrowed.data(), 0, static_cast<std::uint32_t>(borrowed.size())};
-    ASSERT_EQ(ParseMd2(&cursor, CurrentMd2Model(), nullptr), 1);
+    ASSERT_EQ(ParseMd2(&cursor, TestModel()), Md2ParseResult::kLoaded);
     std::fill(borrowed.begin(), borrowed.end(), std::uint8_t{0xA5});
     borrowed.clear();
     borrowed.shrink_to_fit();
-    ExpectFramesMatch(*CurrentMd2Model(), reference, "parsed, then its bytes dropped");
+    ExpectFramesMatch(*TestModel(), reference, "parsed, then its bytes dropped");
 }
 
 }  // namespace

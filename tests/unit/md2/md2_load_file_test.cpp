@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "support/md2_builder.h"
-#include "plugin/plugin_state.h"
 #include "unit/md2/md2_test_support.h"
 
 namespace {
@@ -38,18 +37,18 @@ TEST_F(Md2LoadFile, ReadsAFileNamedByAUtf16Path) {
     auto scene = NewScene();
     SetScenePath(scene.get(), path);
 
-    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
+    ASSERT_EQ(LoadMd2File(scene.get(), TestRecord()), 1);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
-    const Md2Model* model = CurrentMd2Model();
-    EXPECT_EQ(std::u16string(model->sourcePath), path.u16string());
+    const Md2Model* model = TestModel();
+    EXPECT_EQ(std::u16string(TestRecord()->sourcePath), path.u16string());
     EXPECT_EQ(model->frameCount, 2);
     EXPECT_EQ(model->skinCount, 2);
     EXPECT_EQ(model->triangleCount, 3);
     EXPECT_EQ(model->texCoordCount, 9);
-    EXPECT_EQ(model->selectedFrame, 0);
+    EXPECT_EQ(TestRecord()->selectedFrame, 0);
 }
 
-TEST_F(Md2LoadFile, NullSceneFails) { EXPECT_EQ(LoadMd2File(nullptr, CurrentMd2Model()), 0); }
+TEST_F(Md2LoadFile, NullSceneFails) { EXPECT_EQ(LoadMd2File(nullptr, TestRecord()), 0); }
 
 // The header alone: its skins offset cannot lie below the file's length.
 TEST_F(Md2LoadFile, HeaderOnlyFileFailsWithoutText) {
@@ -57,7 +56,7 @@ TEST_F(Md2LoadFile, HeaderOnlyFileFailsWithoutText) {
     file.resize(kMd2BuilderHeaderBytes);
     auto scene = NewScene();
     SetScenePath(scene.get(), Write("header.md2", file));
-    EXPECT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 0);
+    EXPECT_EQ(LoadMd2File(scene.get(), TestRecord()), 0);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
     ExpectModelEmpty();
 }
@@ -73,7 +72,7 @@ TEST_F(Md2LoadFile, FilesOf2GiBOrMoreAreRefused) {
     }
     auto scene = NewScene();
     SetScenePath(scene.get(), path);
-    EXPECT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 0);
+    EXPECT_EQ(LoadMd2File(scene.get(), TestRecord()), 0);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
     ExpectModelEmpty();
 }
@@ -81,25 +80,25 @@ TEST_F(Md2LoadFile, FilesOf2GiBOrMoreAreRefused) {
 TEST_F(Md2LoadFile, ASecondReadReplacesTheFirstAndAFailedReadEmptiesIt) {
     auto scene = NewScene();
     SetScenePath(scene.get(), Write("first.md2", BuildMd2File(MakeSampleMd2Model(3, 8, 4, 6))));
-    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
-    CurrentMd2Model()->selectedFrame = 4;
+    ASSERT_EQ(LoadMd2File(scene.get(), TestRecord()), 1);
+    TestRecord()->selectedFrame = 4;
 
     Md2BuilderModel second = MakeSampleMd2Model(1, 2, 1, 1);
     second.skins = {"textures/second.pcx"};
     std::filesystem::path secondPath = Write("second.md2", BuildMd2File(second));
     SetScenePath(scene.get(), secondPath);
-    ASSERT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 1);
-    const Md2Model* model = CurrentMd2Model();
-    EXPECT_EQ(std::u16string(model->sourcePath), secondPath.u16string());
-    EXPECT_EQ(model->selectedFrame, 0);
+    ASSERT_EQ(LoadMd2File(scene.get(), TestRecord()), 1);
+    const Md2Model* model = TestModel();
+    EXPECT_EQ(std::u16string(TestRecord()->sourcePath), secondPath.u16string());
+    EXPECT_EQ(TestRecord()->selectedFrame, 0);
     ASSERT_EQ(model->skinCount, 1);
-    EXPECT_EQ(std::u16string(model->skins[0].text), u"second.pcx");
+    EXPECT_EQ(SkinNameOf(model->skins[0]), u"second.pcx");
     EXPECT_EQ(model->triangleCount, 1);
     ASSERT_EQ(model->frameCount, 1);
     EXPECT_EQ(model->frames[0].vertexCount, 2);
 
     SetScenePath(scene.get(), dir_ / "gone.md2");
-    EXPECT_EQ(LoadMd2File(scene.get(), CurrentMd2Model()), 0);
+    EXPECT_EQ(LoadMd2File(scene.get(), TestRecord()), 0);
     EXPECT_EQ(WideOf(scene->errorText), u"Could not open file for reading.");
     EXPECT_EQ(NarrowOf(scene->errorText), "Could not open file for reading.");
     ExpectModelEmpty();

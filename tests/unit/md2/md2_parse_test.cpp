@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "md2/read_cursor.h"
-#include "plugin/plugin_state.h"
 #include "support/md2_builder.h"
 #include "unit/md2/md2_test_support.h"
 #include "support/decoded_frame.h"
@@ -37,10 +36,10 @@ TEST_F(Md2Parse, DecodesEverySectionOfAValidFile) {
     ASSERT_EQ(ParseBytes(BuildMd2File(source), scene.get()), 1);
     EXPECT_TRUE(ErrorTextIsEmpty(*scene));
 
-    const Md2Model* model = CurrentMd2Model();
+    const Md2Model* model = TestModel();
     ASSERT_EQ(model->skinCount, 3);
-    EXPECT_EQ(std::u16string(model->skins[0].text), u"skin0.pcx");
-    EXPECT_EQ(std::u16string(model->skins[2].text), u"skin2.pcx");
+    EXPECT_EQ(SkinNameOf(model->skins[0]), u"skin0.pcx");
+    EXPECT_EQ(SkinNameOf(model->skins[2]), u"skin2.pcx");
 
     ASSERT_EQ(model->texCoordCount, 15);
     for (int i = 0; i < 15; ++i) {
@@ -62,7 +61,7 @@ TEST_F(Md2Parse, DecodesEverySectionOfAValidFile) {
         EXPECT_STREQ(model->frames[f].name, source.frames[f].name.c_str());
         ExpectFrameMatches(model->frames[f], source.frames[f], 7);
     }
-    EXPECT_EQ(model->selectedFrame, 0);
+    EXPECT_EQ(TestRecord()->selectedFrame, 0);
 }
 
 TEST_F(Md2Parse, MagicInReverseOrderIsNotAnMd2File) {
@@ -82,8 +81,8 @@ TEST_F(Md2Parse, AnyVersionReadsLikeVersion8) {
     for (std::int32_t version : {7, 0, -1, 9}) {
         source.version = version;
         ASSERT_EQ(ParseBytes(BuildMd2File(source)), 1) << version;
-        EXPECT_EQ(CurrentMd2Model()->frameCount, 2);
-        ExpectFrameMatches(CurrentMd2Model()->frames[1], source.frames[1], 4);
+        EXPECT_EQ(TestModel()->frameCount, 2);
+        ExpectFrameMatches(TestModel()->frames[1], source.frames[1], 4);
     }
 }
 
@@ -94,8 +93,8 @@ TEST_F(Md2Parse, FramesAreSteppedByVertexCountWhateverFramesizeSays) {
         PutI32(file, kFieldFrameSize, framesize);
         ASSERT_EQ(ParseBytes(file), 1) << framesize;
         for (int f = 0; f < 3; ++f) {
-            EXPECT_STREQ(CurrentMd2Model()->frames[f].name, source.frames[f].name.c_str());
-            ExpectFrameMatches(CurrentMd2Model()->frames[f], source.frames[f], 5);
+            EXPECT_STREQ(TestModel()->frames[f].name, source.frames[f].name.c_str());
+            ExpectFrameMatches(TestModel()->frames[f], source.frames[f], 5);
         }
     }
 }
@@ -106,9 +105,9 @@ TEST_F(Md2Parse, FrameNamesUpToSixteenCharactersWithoutTerminator) {
     source.frames[1].name = "";
     source.frames[2].name = std::string("run") + '\0' + "junk";
     ASSERT_EQ(ParseBytes(BuildMd2File(source)), 1);
-    EXPECT_STREQ(CurrentMd2Model()->frames[0].name, "abcdefghijklmnop");
-    EXPECT_STREQ(CurrentMd2Model()->frames[1].name, "");
-    EXPECT_STREQ(CurrentMd2Model()->frames[2].name, "run");
+    EXPECT_STREQ(TestModel()->frames[0].name, "abcdefghijklmnop");
+    EXPECT_STREQ(TestModel()->frames[1].name, "");
+    EXPECT_STREQ(TestModel()->frames[2].name, "run");
 }
 
 TEST_F(Md2Parse, SkinsKeepOnlyFileNameAndExtension) {
@@ -123,14 +122,14 @@ TEST_F(Md2Parse, SkinsKeepOnlyFileNameAndExtension) {
         "plain.pcx",
     };
     ASSERT_EQ(ParseBytes(BuildMd2File(source)), 1);
-    const Md2Model* model = CurrentMd2Model();
+    const Md2Model* model = TestModel();
     ASSERT_EQ(model->skinCount, 6);
-    EXPECT_EQ(std::u16string(model->skins[0].text), std::u16string(64, u'k'));
-    EXPECT_EQ(std::u16string(model->skins[1].text), std::u16string(52, u'n') + u".pcx");
-    EXPECT_EQ(std::u16string(model->skins[2].text), u"blank");
-    EXPECT_EQ(std::u16string(model->skins[3].text), u"tris.pcx");
-    EXPECT_EQ(std::u16string(model->skins[4].text), u"blank");
-    EXPECT_EQ(std::u16string(model->skins[5].text), u"plain.pcx");
+    EXPECT_EQ(SkinNameOf(model->skins[0]), std::u16string(64, u'k'));
+    EXPECT_EQ(SkinNameOf(model->skins[1]), std::u16string(52, u'n') + u".pcx");
+    EXPECT_EQ(SkinNameOf(model->skins[2]), u"blank");
+    EXPECT_EQ(SkinNameOf(model->skins[3]), u"tris.pcx");
+    EXPECT_EQ(SkinNameOf(model->skins[4]), u"blank");
+    EXPECT_EQ(SkinNameOf(model->skins[5]), u"plain.pcx");
 }
 
 TEST_F(Md2Parse, TexCoordsAreSignedAndScaledByTheReciprocal) {
@@ -139,7 +138,7 @@ TEST_F(Md2Parse, TexCoordsAreSignedAndScaledByTheReciprocal) {
     source.skinHeight = 3;
     source.texCoords = {{-16, 5}, {256, -3}, {32767, 7}};
     ASSERT_EQ(ParseBytes(BuildMd2File(source)), 1);
-    const Md2TexCoord* st = CurrentMd2Model()->texCoords;
+    const Md2TexCoord* st = TestModel()->texCoords;
     EXPECT_EQ(st[0].u, -0.0625f);
     EXPECT_EQ(st[1].u, 1.0f);
     EXPECT_EQ(st[2].u, 32767.0f / 256.0f);
@@ -156,7 +155,7 @@ TEST_F(Md2Parse, TriangleIndicesAreSignExtended) {
     Md2BuilderModel source = MakeSampleMd2Model(0, 3, 1, 1);
     source.triangles = {{-1, 0, 32767, -32768, 2, -1}};
     ASSERT_EQ(ParseBytes(BuildMd2File(source)), 1);
-    const Md2Triangle& triangle = CurrentMd2Model()->triangles[0];
+    const Md2Triangle& triangle = TestModel()->triangles[0];
     EXPECT_EQ(triangle.vertexIndices[0], -1);
     EXPECT_EQ(triangle.vertexIndices[2], 32767);
     EXPECT_EQ(triangle.texCoordIndices[0], -32768);
@@ -165,12 +164,12 @@ TEST_F(Md2Parse, TriangleIndicesAreSignExtended) {
 
 TEST_F(Md2Parse, FramesWithoutVerticesRead) {
     ASSERT_EQ(ParseBytes(BuildMd2File(MakeSampleMd2Model(1, 0, 2, 3))), 1);
-    ASSERT_EQ(CurrentMd2Model()->frameCount, 3);
+    ASSERT_EQ(TestModel()->frameCount, 3);
     for (int f = 0; f < 3; ++f) {
-        EXPECT_EQ(CurrentMd2Model()->frames[f].vertexCount, 0);
-        EXPECT_EQ(CurrentMd2Model()->frames[f].vertices, nullptr);
+        EXPECT_EQ(TestModel()->frames[f].vertexCount, 0);
+        EXPECT_EQ(TestModel()->frames[f].vertices, nullptr);
     }
-    EXPECT_STREQ(CurrentMd2Model()->frames[2].name, "pose2");
+    EXPECT_STREQ(TestModel()->frames[2].name, "pose2");
 }
 
 TEST_F(Md2Parse, MissingGeometryFailsWithItsText) {
@@ -256,3 +255,71 @@ TEST(Md2ReadCursor, ReadsStayInsideTheBuffer) {
 }
 
 }  // namespace
+
+// Each refusal names its cause; the read request answers 3 only for another
+// format and 0 for the rest.
+TEST_F(Md2Parse, RefusalsSayWhichBoundOrSection) {
+    const std::vector<std::uint8_t> good = BuildMd2File(MakeSampleMd2Model(2, 4, 3, 2));
+    const auto size = static_cast<std::int32_t>(good.size());
+    struct Case {
+        const char* what;
+        std::vector<std::pair<Md2HeaderField, std::int32_t>> fields;
+        std::size_t length;  // 0: the whole file
+        Md2ParseResult result;
+        int answer;
+    };
+    const Case cases[] = {
+        {"whole", {}, 0, Md2ParseResult::kLoaded, 1},
+        {"short", {}, 67, Md2ParseResult::kTooShort, 0},
+        {"magic", {{kFieldIdent, 0x1234}}, 0, Md2ParseResult::kNotMd2, 3},
+        {"no frames", {{kFieldNumFrames, 0}}, 0, Md2ParseResult::kNoGeometry, 0},
+        {"negative", {{kFieldNumSkins, -1}}, 0, Md2ParseResult::kNegativeCount, 0},
+        {"skins at end", {{kFieldNumSkins, 0}, {kFieldOfsSkins, size}}, 0, Md2ParseResult::kSkinsOutside, 0},
+        {"texcoords", {{kFieldOfsSt, size - 2}}, 0, Md2ParseResult::kTexCoordsOutside, 0},
+        {"triangles", {{kFieldNumTris, 1 << 20}}, 0, Md2ParseResult::kTrianglesOutside, 0},
+        {"frames", {{kFieldOfsFrames, -4}}, 0, Md2ParseResult::kFramesOutside, 0},
+        {"flat skin", {{kFieldSkinHeight, 0}}, 0, Md2ParseResult::kFlatSkin, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<std::uint8_t> bytes = good;
+        for (const auto& [field, value] : c.fields) {
+            PutI32(bytes, field, value);
+        }
+        bytes.resize(c.length > 0 ? c.length : bytes.size());
+        ReadCursor cursor{bytes.data(), 0, static_cast<std::uint32_t>(bytes.size())};
+        EXPECT_EQ(ParseMd2(&cursor, TestModel()), c.result);
+        if (c.result != Md2ParseResult::kLoaded) {
+            ExpectModelEmpty();
+        }
+        EXPECT_EQ(ParseBytes(bytes), c.answer);
+        ReleaseImportRecord(TestRecord());
+    }
+}
+
+// One section check for the reader and the tool: they differ only where a
+// section may start at the file's end.
+TEST(Md2SectionFits, RecordsLieWhollyInsideTheFile) {
+    struct Case {
+        std::uint32_t length;
+        std::int32_t offset;
+        std::int32_t count;
+        std::uint64_t recordBytes;
+        bool reader;
+        bool tool;
+    };
+    const Case cases[] = {
+        {100, 68, 8, 4, true, true},         // ends at the file's end
+        {100, 68, 9, 4, false, false},       // one record past it
+        {100, 100, 0, 4, false, true},       // no records at the end
+        {100, 101, 0, 4, false, false},      // past the end
+        {100, -1, 0, 4, false, false},       // negative offset
+        {100, 0, -1, 4, false, false},       // negative count
+        {0x7FFFFFFF, 0, 0x7FFFFFFF, 0x200000000ull, false, false},  // a product beyond 64 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.offset) + " " + std::to_string(c.count));
+        EXPECT_EQ(Md2SectionFits(c.length, c.offset, c.count, c.recordBytes, Md2SectionRule::kReader), c.reader);
+        EXPECT_EQ(Md2SectionFits(c.length, c.offset, c.count, c.recordBytes, Md2SectionRule::kTool), c.tool);
+    }
+}

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "support/md2_builder.h"
-#include "plugin/plugin_state.h"
 #include "unit/md2/md2_test_support.h"
 
 namespace {
@@ -20,7 +19,7 @@ void ExpectModelMatchesAnswer(int answer, const std::vector<std::uint8_t>& file)
         ExpectModelEmpty();
         return;
     }
-    const Md2Model* model = CurrentMd2Model();
+    const Md2Model* model = TestModel();
     EXPECT_EQ(model->frameCount, GetI32(file, kFieldNumFrames));
     EXPECT_EQ(model->skinCount, GetI32(file, kFieldNumSkins));
     EXPECT_EQ(model->texCoordCount, GetI32(file, kFieldNumSt));

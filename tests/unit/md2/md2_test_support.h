@@ -13,10 +13,26 @@
 
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
-#include "md2/md2_reader.h"
-#include "plugin/plugin_state.h"
+#include "import/import_record.h"
+#include "import/read_request.h"
+#include "import/skin_names.h"
 #include "support/allocation_probe.h"
 #include "util/text.h"
+
+// The reader tests' own import record, apart from the plug-in's kept one,
+// and its model.
+inline ImportRecord* TestRecord() {
+    static ImportRecord record{};
+    return &record;
+}
+inline Md2Model* TestModel() { return &TestRecord()->model; }
+
+// A skin's name as the import shows it.
+inline std::u16string SkinNameOf(const Md2SkinName& skin) {
+    char16_t name[kTextPairUnits];
+    SkinFileName(skin, name);
+    return name;
+}
 
 // ParseMd2 over a heap copy of exactly these bytes, so that any read past
 // the end is a sanitizer report; no single request for memory may pass a
@@ -28,7 +44,7 @@ inline int ParseBytes(const std::vector<std::uint8_t>& bytes, HostScene* scene =
     }
     ReadCursor cursor{copy.get(), 0, static_cast<std::uint32_t>(bytes.size())};
     StartAllocationProbe();
-    const int answer = ParseMd2(&cursor, CurrentMd2Model(), scene != nullptr ? &scene->errorText : nullptr);
+    const int answer = ReadAnswer(ParseMd2(&cursor, TestModel()), scene != nullptr ? &scene->errorText : nullptr);
     const std::size_t largest = StopAllocationProbe();
     EXPECT_LE(largest, ReadAllocationBound(bytes.size())) << "a read of " << bytes.size() << " bytes asked for "
                                                           << largest << " at once";
@@ -49,7 +65,7 @@ inline std::string NarrowOf(const TextPair& pair) { return std::string(pair.narr
 inline std::u16string WideOf(const TextPair& pair) { return std::u16string(pair.wide); }
 
 inline void ExpectModelEmpty() {
-    const Md2Model* model = CurrentMd2Model();
+    const Md2Model* model = TestModel();
     EXPECT_EQ(model->frameCount, 0);
     EXPECT_EQ(model->frames, nullptr);
     EXPECT_EQ(model->skinCount, 0);
@@ -59,12 +75,12 @@ inline void ExpectModelEmpty() {
     EXPECT_EQ(model->triangleCount, 0);
     EXPECT_EQ(model->triangles, nullptr);
     EXPECT_EQ(model->bytes, nullptr);
-    EXPECT_EQ(model->sourcePath[0], 0);
-    EXPECT_EQ(model->selectedFrame, 0);
+    EXPECT_EQ(TestRecord()->sourcePath[0], 0);
+    EXPECT_EQ(TestRecord()->selectedFrame, 0);
 }
 
 // Leaves the model empty for the next test whatever this one left behind.
 class Md2ReaderTest : public ::testing::Test {
 protected:
-    void TearDown() override { ReleaseMd2Model(CurrentMd2Model()); }
+    void TearDown() override { ReleaseImportRecord(TestRecord()); }
 };

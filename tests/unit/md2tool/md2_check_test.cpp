@@ -6,7 +6,7 @@
 #include <functional>
 #include <set>
 
-#include "md2tool/md2_check.h"
+#include "md2tool/check_report.h"
 #include "md2tool/md2_tool_cli.h"
 #include "support/allocation_probe.h"
 #include "support/test_env.h"

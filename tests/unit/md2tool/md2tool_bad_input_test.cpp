@@ -133,3 +133,33 @@ TEST(Md2ToolBadInput, AFileThatFailsItsCheckLeavesTheTargetAlone) {
     EXPECT_EQ(kept, bytes);
     EXPECT_EQ(FilesIn(dir), 1u);
 }
+
+// A file the tool's own checks take but the plug-in's reader refuses: the
+// tool says why.
+TEST(Md2ToolBadInput, SaysWhyTheReaderRefusesAFile) {
+    const std::string dir = TestTempDir("md2tool-refused");
+    const std::vector<std::uint8_t> good = BuildMd2File(MakeToolModel());
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::size_t, std::int32_t>> fields;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"skins-at-end", {{20, 0}, {kMd2OfsSkinsAt, static_cast<std::int32_t>(good.size())}},
+         "the skins start at the file's end, where the reader takes no section"},
+        {"flat-skin", {{8, 0}}, "the reader refuses texture coordinates on a skin 0 texels wide or high"},
+        {"no-frames", {{40, 0}}, "the reader refuses a file without frames, triangles or texture coordinates"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::uint8_t> bytes = good;
+        for (const auto& [at, value] : c.fields) {
+            StoreI32LE(bytes.data() + at, value);
+        }
+        const std::string file = dir + c.name + ".md2";
+        ASSERT_TRUE(WriteBinaryFile(file, bytes));
+        ToolOutput output;
+        EXPECT_EQ(RunMd2Tool({"gltf", file, "-o", dir + "out.glb"}, &output), 1);
+        EXPECT_NE(output.err.find(file + ": " + c.message), std::string::npos) << output.err;
+    }
+}

@@ -1,22 +1,18 @@
 // The read request: the whole file into one buffer, then decoded from memory.
-#include "md2/md2_reader.h"
+#include "import/read_request.h"
 
 #include <cstdint>
 #include <cstdio>
 
 #include "host_api/host_requests.h"
-#include "util/large_buffer.h"
-#include "md2/md2_parse.h"
 #include "platform/platform.h"
+#include "util/large_buffer.h"
 #include "util/text.h"
 
 namespace {
 
 constexpr char16_t kCannotOpenText[] = u"Could not open file for reading.";
-
-// Files of 2 GiB or more are refused: lengths and offsets are 32-bit values
-// that the format treats as signed.
-constexpr long kLargestFileBytes = 0x7FFFFFFF;
+constexpr char16_t kNoGeometryText[] = u"No geometry found.";
 
 // The whole file in memory; the model takes it over.
 struct FileBytes {
@@ -24,17 +20,17 @@ struct FileBytes {
     std::uint32_t length;
 };
 
-// Reads the whole file. Fails when the length cannot be taken, is 2 GiB or
-// more, memory runs out, fewer bytes arrive than the length promised, or more
-// are left after them. Every byte of the buffer is written by the read, so it
-// is not zero-filled first.
+// Reads the whole file. Fails when the length cannot be taken, is past
+// kMd2LargestOffset, memory runs out, fewer bytes arrive than the length
+// promised, or more are left after them. Every byte of the buffer is written
+// by the read, so it is not zero-filled first.
 bool ReadWholeFile(std::FILE* file, FileBytes* out) {
     *out = FileBytes{};
     if (std::fseek(file, 0, SEEK_END) != 0) {
         return false;
     }
     long end = std::ftell(file);
-    if (end < 0 || end > kLargestFileBytes || std::fseek(file, 0, SEEK_SET) != 0) {
+    if (end < 0 || end > kMd2LargestOffset || std::fseek(file, 0, SEEK_SET) != 0) {
         return false;
     }
     const std::uint32_t length = static_cast<std::uint32_t>(end);
@@ -52,11 +48,27 @@ bool ReadWholeFile(std::FILE* file, FileBytes* out) {
 
 }  // namespace
 
-int LoadMd2File(HostScene* scene, Md2Model* model) {
-    if (scene == nullptr || model == nullptr) {
+int ReadAnswer(Md2ParseResult result, TextPair* errorText) {
+    switch (result) {
+        case Md2ParseResult::kLoaded:
+            return kAnswerDone;
+        case Md2ParseResult::kNotMd2:
+            return kAnswerNotMd2;
+        case Md2ParseResult::kNoGeometry:
+            if (errorText != nullptr) {
+                TextPairFromWide(errorText, kNoGeometryText);
+            }
+            return kAnswerFailed;
+        default:
+            return kAnswerFailed;
+    }
+}
+
+int LoadMd2File(HostScene* scene, ImportRecord* record) {
+    if (scene == nullptr || record == nullptr) {
         return kAnswerFailed;
     }
-    ReleaseMd2Model(model);
+    ReleaseImportRecord(record);
 
     // The host's path, terminated within its pair whatever the host left there.
     char16_t path[kTextPairUnits];
@@ -72,11 +84,11 @@ int LoadMd2File(HostScene* scene, Md2Model* model) {
     if (!read) {
         return kAnswerFailed;
     }
-    U16Copy(model->sourcePath, kTextPairUnits, path);
+    U16Copy(record->sourcePath, kTextPairUnits, path);
 
-    const int result = ParseMd2Adopting(contents.bytes, contents.length, model, &scene->errorText);
-    if (result != kAnswerDone) {
-        ReleaseMd2Model(model);
+    const int answer = ReadAnswer(ParseMd2Adopting(contents.bytes, contents.length, &record->model), &scene->errorText);
+    if (answer != kAnswerDone) {
+        ReleaseImportRecord(record);
     }
-    return result;
+    return answer;
 }

@@ -1,0 +1,6 @@
+#include "import/import_record.h"
+
+void ReleaseImportRecord(ImportRecord* record) {
+    ReleaseMd2Model(&record->model);
+    *record = ImportRecord{};
+}
