@@ -95,24 +95,34 @@ bool LoadSkins(const GltfArgs& args, const Md2FileView& view, std::vector<GltfSk
     return true;
 }
 
-// The .gltf's buffer and images beside it, then the JSON; files this run
-// made are removed again when a later one fails.
-bool WriteGltfFiles(const GltfArgs& args, const GltfOptions& options, const GltfFiles& files, std::string* error) {
+// The .gltf's buffer and images beside it, then the JSON, or the one .glb;
+// files this run made are removed again when a later one fails.
+bool WriteGltfFiles(const GltfArgs& args, const Md2Model& model, const GltfOptions& options,
+                    const GltfDocument& document, std::string* error) {
     const std::filesystem::path folder = ToolPath(args.output).parent_path();
-    std::vector<std::pair<std::string, std::span<const std::uint8_t>>> parts;
-    if (!options.binary) {
-        parts.emplace_back(ToolPathText(folder / ToolPath(options.bufferUri)),
-                           std::span<const std::uint8_t>(files.buffer.data.get(), files.buffer.size));
-        for (std::size_t i = 0; i < files.images.size(); ++i) {
-            parts.emplace_back(ToolPathText(folder / ToolPath(options.imageUris[i])), files.images[i]);
+    const auto bytesOf = [](std::span<const std::uint8_t> bytes) {
+        return BytePieceSource([bytes](const BytePieces& put) { return put(bytes); });
+    };
+    const auto textOf = [&bytesOf](const std::string& text) {
+        return bytesOf(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    };
+    std::vector<std::pair<std::string, BytePieceSource>> parts;
+    if (options.binary) {
+        parts.emplace_back(args.output, [&](const BytePieces& put) { return PutGlb(model, options, document, put); });
+    } else {
+        parts.emplace_back(ToolPathText(folder / ToolPath(options.bufferUri)), [&](const BytePieces& put) {
+            return PutGltfBuffer(model, options, document, put);
+        });
+        for (std::size_t i = 0; i < document.pngs.size(); ++i) {
+            parts.emplace_back(ToolPathText(folder / ToolPath(options.imageUris[i])), bytesOf(document.pngs[i]));
         }
+        parts.emplace_back(args.output, textOf(document.json));
     }
-    parts.emplace_back(args.output, std::span<const std::uint8_t>(files.main.data.get(), files.main.size));
     std::vector<std::string> made;
-    for (const auto& [path, bytes] : parts) {
+    for (const auto& [path, source] : parts) {
         std::error_code ignored;
         const bool existed = std::filesystem::exists(ToolPath(path), ignored);
-        if (!WriteFileReplacing(path, bytes, {}, error)) {
+        if (!WriteFileReplacingPieces(path, source, error)) {
             for (const std::string& earlier : made) {
                 std::filesystem::remove(ToolPath(earlier), ignored);
             }
@@ -157,15 +167,15 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
     } else {
         ready = LoadSkins(parsed, view, &skins, output);
     }
-    GltfFiles files;
+    GltfDocument document;
     if (ready) {
         const std::string stem = ToolPathText(ToolPath(parsed.output).stem());
         options.bufferUri = stem + ".bin";
         for (std::size_t i = 0; i < skins.size(); ++i) {
             options.imageUris.push_back(stem + "_skin" + std::to_string(i) + ".png");
         }
-        ready = BuildGltf(view, model, skins, options, &files, &error) &&
-                WriteGltfFiles(parsed, options, files, &error);
+        ready = PlanGltf(view, model, skins, options, &document, &error) &&
+                WriteGltfFiles(parsed, model, options, document, &error);
         if (!ready) {
             output->err += "corvane-md2: " + (error.rfind(parsed.output, 0) == 0 ? error : parsed.output + ": " + error) +
                            "\n";
@@ -177,6 +187,6 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
         return kToolBadInput;
     }
     output->out += parsed.output + ": " + std::to_string(frames) + " frames as morph targets, " +
-                   std::to_string(skins.size()) + " skins, " + std::to_string(files.main.size) + " bytes\n";
+                   std::to_string(skins.size()) + " skins, " + std::to_string(options.binary ? GlbBytes(document) : document.json.size()) + " bytes\n";
     return kToolOk;
 }

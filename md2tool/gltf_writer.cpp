@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <memory>
 
 #include <nlohmann/json.hpp>
 
@@ -69,15 +70,15 @@ Vec3 NormalOf(std::uint8_t index) {
 }
 
 // One frame's positions and normals per glTF vertex.
-void FrameValues(const Md2Model& model, const Mesh& mesh, int frame, float scale, std::vector<Md2Position>* decoded,
-                 std::vector<Vec3>* positions, std::vector<Vec3>* normals) {
+void FrameValues(const Md2Model& model, const std::vector<int>& cornerVertices, int frame, float scale,
+                 std::vector<Md2Position>* decoded, std::vector<Vec3>* positions, std::vector<Vec3>* normals) {
     const Md2Frame& f = model.frames[frame];
     decoded->resize(static_cast<std::size_t>(f.vertexCount));
     DecodeMd2FramePositions(f, decoded->data());
-    positions->resize(mesh.corners.size());
-    normals->resize(mesh.corners.size());
-    for (std::size_t i = 0; i < mesh.corners.size(); ++i) {
-        const int v = mesh.corners[i].vertex;
+    positions->resize(cornerVertices.size());
+    normals->resize(cornerVertices.size());
+    for (std::size_t i = 0; i < cornerVertices.size(); ++i) {
+        const int v = cornerVertices[i];
         const Md2Position& p = (*decoded)[static_cast<std::size_t>(v)];
         (*positions)[i] = TurnAxes(p.x * scale, p.y * scale, p.z * scale);
         (*normals)[i] = NormalOf(f.vertices[static_cast<std::size_t>(v) * kMd2VertexBytes + 3]);
@@ -122,10 +123,6 @@ struct Layout {
         accessors.push_back({{"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}});
         return static_cast<int>(accessors.size()) - 1;
     }
-    std::uint64_t OffsetOf(int accessor) const {
-        return views[accessors[static_cast<std::size_t>(accessor)]["bufferView"].get<std::size_t>()]["byteOffset"]
-            .get<std::uint64_t>();
-    }
 };
 
 void SetBounds(json& accessor, const Bounds& bounds) {
@@ -133,21 +130,83 @@ void SetBounds(json& accessor, const Bounds& bounds) {
     accessor["max"] = {bounds.hi[0], bounds.hi[1], bounds.hi[2]};
 }
 
-void PutFloats(std::uint8_t* at, const Vec3* values, std::size_t count) {
-    std::memcpy(at, values, count * sizeof(Vec3));
+// Pieces gathered into a buffer of a fixed size and handed on when it fills.
+struct PieceBuffer {
+    static constexpr std::size_t kBytes = 1 << 18;
+    const BytePieces& put;
+    std::unique_ptr<std::uint8_t[]> bytes{new std::uint8_t[kBytes]};
+    std::size_t used = 0;
+    std::uint64_t total = 0;
+    bool ok = true;
+
+    bool Flush() {
+        ok = ok && (used == 0 || put(std::span<const std::uint8_t>(bytes.get(), used)));
+        used = 0;
+        return ok;
+    }
+    // Room for `count` bytes (at most kBytes), to be written at once.
+    std::uint8_t* Room(std::size_t count) {
+        if (kBytes - used < count && !Flush()) {
+            return nullptr;
+        }
+        std::uint8_t* at = bytes.get() + used;
+        used += count;
+        total += count;
+        return at;
+    }
+    void Bytes(const void* data, std::size_t count) {
+        const auto* from = static_cast<const std::uint8_t*>(data);
+        while (count > 0 && ok) {
+            const std::size_t n = std::min(count, kBytes);
+            if (std::uint8_t* at = Room(n)) {
+                std::memcpy(at, from, n);
+            }
+            from += n;
+            count -= n;
+        }
+    }
+    void Zeros(std::size_t count) {
+        while (count > 0 && ok) {
+            const std::size_t n = std::min(count, kBytes);
+            if (std::uint8_t* at = Room(n)) {
+                std::memset(at, 0, n);
+            }
+            count -= n;
+        }
+    }
+    // Zeros up to the next multiple of four: every view starts aligned.
+    void Pad() { Zeros(static_cast<std::size_t>(Padded(total) - total)); }
+};
+
+// Writes a - b for every glTF vertex, a block of vertices at a time.
+void PutDeltas(PieceBuffer* out, const std::vector<Vec3>& a, const std::vector<Vec3>& b) {
+    constexpr std::size_t kBlock = PieceBuffer::kBytes / sizeof(Vec3);
+    for (std::size_t first = 0; first < a.size() && out->ok; first += kBlock) {
+        const std::size_t n = std::min(kBlock, a.size() - first);
+        auto* at = reinterpret_cast<float*>(out->Room(n * sizeof(Vec3)));
+        for (std::size_t i = 0; at != nullptr && i < n; ++i) {
+            const Vec3 d = Minus(a[first + i], b[first + i]);
+            std::memcpy(at + 3 * i, d.v, sizeof d.v);
+        }
+    }
 }
 
 }  // namespace
 
-bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
-               const GltfOptions& options, GltfFiles* files, std::string* error) {
+bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
+              const GltfOptions& options, GltfDocument* out, std::string* error) {
     static_assert(sizeof(Vec3) == 12);
     const Mesh mesh = BuildMesh(model);
+    out->cornerVertices.clear();
+    for (const Corner& corner : mesh.corners) {
+        out->cornerVertices.push_back(corner.vertex);
+    }
     const std::size_t vertexCount = mesh.corners.size();
     const std::size_t targetCount = options.frames.size();
     const std::vector<FrameGroup> groups = targetCount > 1 ? GroupFramesByName(model, options.frames)
                                                            : std::vector<FrameGroup>{};
-    std::vector<std::vector<std::uint8_t>> pngs(skins.size());
+    std::vector<std::vector<std::uint8_t>>& pngs = out->pngs;
+    pngs.assign(skins.size(), {});
     for (std::size_t i = 0; i < skins.size(); ++i) {
         if (!EncodePng(skins[i].image, &pngs[i])) {
             *error = "skin " + skins[i].name + " could not be encoded as PNG";
@@ -161,14 +220,14 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
     std::vector<Vec3> baseNormals;
     std::vector<Vec3> positions;
     std::vector<Vec3> normals;
-    FrameValues(model, mesh, options.frames[0], options.scale, &decoded, &basePositions, &baseNormals);
+    FrameValues(model, out->cornerVertices, options.frames[0], options.scale, &decoded, &basePositions, &baseNormals);
     Bounds baseBounds;
     for (const Vec3& p : basePositions) {
         baseBounds.Add(p);
     }
     std::vector<Bounds> targetBounds(targetCount);
     for (std::size_t t = 0; t < targetCount; ++t) {
-        FrameValues(model, mesh, options.frames[t], options.scale, &decoded, &positions, &normals);
+        FrameValues(model, out->cornerVertices, options.frames[t], options.scale, &decoded, &positions, &normals);
         for (std::size_t i = 0; i < vertexCount; ++i) {
             targetBounds[t].Add(Minus(positions[i], basePositions[i]));
         }
@@ -194,7 +253,6 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
         targetNames.push_back(model.frames[options.frames[t]].name);
     }
     json animations = json::array();
-    std::vector<std::pair<int, int>> keyAccessors;  // times, weights
     for (const FrameGroup& group : groups) {
         const std::size_t keys = group.frames.size();
         const int times = layout.Accessor(kFloat, 4, keys, "SCALAR", 1, 0);
@@ -202,7 +260,6 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
         layout.accessors[static_cast<std::size_t>(times)]["min"] = {0.0};
         layout.accessors[static_cast<std::size_t>(times)]["max"] = {last};
         const int weights = layout.Accessor(kFloat, 4, keys * targetCount, "SCALAR", 1, 0);
-        keyAccessors.emplace_back(times, weights);
         animations.push_back(
             {{"name", group.name},
              {"samplers", {{{"input", times}, {"output", weights}, {"interpolation", "LINEAR"}}}},
@@ -271,95 +328,110 @@ bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector
     document["buffers"] = {buffer};
 
     // The output, with the buffer's place in it.
-    const std::string text = document.dump();
-    const std::uint64_t jsonBytes = Padded(text.size());
-    const std::uint64_t total = options.binary ? 12 + 8 + jsonBytes + 8 + layout.bytes : text.size();
+    out->json = document.dump();
+    out->bufferBytes = layout.bytes;
+    const std::uint64_t total = options.binary ? 12 + 8 + Padded(out->json.size()) + 8 + layout.bytes : out->json.size();
     if (total > kLargestOutput || layout.bytes > kLargestOutput) {
         *error = "the glTF output would pass 2 GiB";
         return false;
     }
-    const auto make = [](GltfBytes* bytes, std::uint64_t size) {
-        bytes->size = static_cast<std::size_t>(size);
-        bytes->data = {NewLargeBuffer(bytes->size), LargeBufferRelease{bytes->size}};
-        return bytes->data != nullptr;
-    };
-    std::uint8_t* bin = nullptr;
-    if (!make(&files->main, total) || (!options.binary && !make(&files->buffer, layout.bytes))) {
-        *error = "no memory for " + std::to_string(total + (options.binary ? 0 : layout.bytes)) + " bytes of output";
-        return false;
-    }
-    if (options.binary) {
-        std::uint8_t* out = files->main.data.get();
-        const std::uint32_t header[] = {0x46546C67u, 2u, static_cast<std::uint32_t>(total),
-                                        static_cast<std::uint32_t>(jsonBytes), 0x4E4F534Au};
-        std::memcpy(out, header, sizeof header);
-        std::memcpy(out + 20, text.data(), text.size());
-        std::memset(out + 20 + text.size(), ' ', jsonBytes - text.size());
-        const std::uint32_t binHeader[] = {static_cast<std::uint32_t>(layout.bytes), 0x004E4942u};
-        std::memcpy(out + 20 + jsonBytes, binHeader, sizeof binHeader);
-        bin = out + 28 + jsonBytes;
-    } else {
-        std::memcpy(files->main.data.get(), text.data(), text.size());
-        files->images = pngs;
-        bin = files->buffer.data.get();
-    }
-    // The padding behind every view is zero.
-    for (const json& bufferView : layout.views) {
-        const std::uint64_t end = bufferView["byteOffset"].get<std::uint64_t>() + bufferView["byteLength"].get<std::uint64_t>();
-        std::memset(bin + end, 0, static_cast<std::size_t>(Padded(end) - end));
-    }
 
-    // The second pass: every value straight into its place.
-    std::uint8_t* at = bin + layout.OffsetOf(indices);
-    for (std::uint32_t index : mesh.indices) {
-        if (wide) {
-            std::memcpy(at, &index, 4);
-            at += 4;
-        } else {
-            const auto narrow = static_cast<std::uint16_t>(index);
-            std::memcpy(at, &narrow, 2);
-            at += 2;
-        }
-    }
-    at = bin + layout.OffsetOf(texCoords);
+    // What the buffer is made of.
+    out->wideIndices = wide;
+    out->indices = mesh.indices;
+    out->texCoords.clear();
     const float width = static_cast<float>(view.header.skinwidth);
     const float height = static_cast<float>(view.header.skinheight);
     for (const Corner& corner : mesh.corners) {
         const Md2TexCoordRecord st = TexCoordAt(view, corner.texCoord);
-        const float uv[2] = {GlTexCoord(st.s, width), GlTexCoord(st.t, height)};
-        std::memcpy(at, uv, sizeof uv);
-        at += sizeof uv;
+        out->texCoords.push_back(GlTexCoord(st.s, width));
+        out->texCoords.push_back(GlTexCoord(st.t, height));
     }
-    PutFloats(bin + layout.OffsetOf(basePosition), basePositions.data(), vertexCount);
-    PutFloats(bin + layout.OffsetOf(baseNormal), baseNormals.data(), vertexCount);
-    std::vector<Vec3> deltas(vertexCount);
-    for (std::size_t t = 0; t < targetCount; ++t) {
-        FrameValues(model, mesh, options.frames[t], options.scale, &decoded, &positions, &normals);
-        for (std::size_t i = 0; i < vertexCount; ++i) {
-            deltas[i] = Minus(positions[i], basePositions[i]);
-        }
-        PutFloats(bin + layout.OffsetOf(targetPositions[t]), deltas.data(), vertexCount);
-        for (std::size_t i = 0; i < vertexCount; ++i) {
-            deltas[i] = Minus(normals[i], baseNormals[i]);
-        }
-        PutFloats(bin + layout.OffsetOf(targetPositions[t] + 1), deltas.data(), vertexCount);
+    out->basePositions.clear();
+    out->baseNormals.clear();
+    for (std::size_t i = 0; i < vertexCount; ++i) {
+        out->basePositions.insert(out->basePositions.end(), basePositions[i].v, basePositions[i].v + 3);
+        out->baseNormals.insert(out->baseNormals.end(), baseNormals[i].v, baseNormals[i].v + 3);
     }
-    std::size_t firstTarget = 0;
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        std::uint8_t* times = bin + layout.OffsetOf(keyAccessors[g].first);
-        std::uint8_t* weights = bin + layout.OffsetOf(keyAccessors[g].second);
-        const float one = 1.0f;
-        std::memset(weights, 0, 4 * groups[g].frames.size() * targetCount);
-        for (std::size_t k = 0; k < groups[g].frames.size(); ++k) {
-            const float time = static_cast<float>(k) / options.fps;
-            std::memcpy(times + 4 * k, &time, 4);
-            std::memcpy(weights + 4 * (k * targetCount + firstTarget + k), &one, 4);
-        }
-        firstTarget += groups[g].frames.size();
+    out->groupKeys.clear();
+    for (const FrameGroup& group : groups) {
+        out->groupKeys.push_back(static_cast<int>(group.frames.size()));
     }
-    for (std::size_t i = 0; i < imageViews.size(); ++i) {
-        std::memcpy(bin + layout.views[static_cast<std::size_t>(imageViews[i])]["byteOffset"].get<std::uint64_t>(),
-                    pngs[i].data(), pngs[i].size());
-    }
+    out->imagesInBuffer = options.binary;
     return true;
+}
+
+bool PutGltfBuffer(const Md2Model& model, const GltfOptions& options, const GltfDocument& document,
+                   const BytePieces& put) {
+    PieceBuffer out{put};
+    for (std::uint32_t index : document.indices) {
+        if (document.wideIndices) {
+            out.Bytes(&index, 4);
+        } else {
+            const auto narrow = static_cast<std::uint16_t>(index);
+            out.Bytes(&narrow, 2);
+        }
+    }
+    out.Pad();
+    out.Bytes(document.texCoords.data(), document.texCoords.size() * sizeof(float));
+    out.Bytes(document.basePositions.data(), document.basePositions.size() * sizeof(float));
+    out.Bytes(document.baseNormals.data(), document.baseNormals.size() * sizeof(float));
+    const std::size_t vertexCount = document.cornerVertices.size();
+    if (document.basePositions.size() != 3 * vertexCount || document.baseNormals.size() != 3 * vertexCount) {
+        return false;
+    }
+    std::vector<Vec3> basePositions(vertexCount);
+    std::vector<Vec3> baseNormals(vertexCount);
+    for (std::size_t i = 0; i < vertexCount; ++i) {
+        std::memcpy(basePositions[i].v, &document.basePositions[3 * i], sizeof(Vec3));
+        std::memcpy(baseNormals[i].v, &document.baseNormals[3 * i], sizeof(Vec3));
+    }
+    std::vector<Md2Position> decoded;
+    std::vector<Vec3> positions;
+    std::vector<Vec3> normals;
+    for (int frame : options.frames) {
+        FrameValues(model, document.cornerVertices, frame, options.scale, &decoded, &positions, &normals);
+        PutDeltas(&out, positions, basePositions);
+        PutDeltas(&out, normals, baseNormals);
+    }
+    // One key per frame of a group; the weights one-hot on that frame.
+    const std::size_t targetCount = options.frames.size();
+    std::size_t firstTarget = 0;
+    for (int keys : document.groupKeys) {
+        for (int k = 0; k < keys; ++k) {
+            const float time = static_cast<float>(k) / options.fps;
+            out.Bytes(&time, 4);
+        }
+        const float one = 1.0f;
+        for (int k = 0; k < keys; ++k) {
+            const std::size_t hot = firstTarget + static_cast<std::size_t>(k);
+            out.Zeros(4 * hot);
+            out.Bytes(&one, 4);
+            out.Zeros(4 * (targetCount - hot - 1));
+        }
+        firstTarget += static_cast<std::size_t>(keys);
+    }
+    for (std::size_t i = 0; document.imagesInBuffer && i < document.pngs.size(); ++i) {
+        out.Bytes(document.pngs[i].data(), document.pngs[i].size());
+        out.Pad();
+    }
+    return out.Flush() && out.total == document.bufferBytes;
+}
+
+std::uint64_t GlbBytes(const GltfDocument& document) {
+    return 12 + 8 + Padded(document.json.size()) + 8 + document.bufferBytes;
+}
+
+bool PutGlb(const Md2Model& model, const GltfOptions& options, const GltfDocument& document, const BytePieces& put) {
+    const std::uint64_t jsonBytes = Padded(document.json.size());
+    const std::uint64_t total = GlbBytes(document);
+    const std::uint32_t header[] = {0x46546C67u, 2u, static_cast<std::uint32_t>(total),
+                                    static_cast<std::uint32_t>(jsonBytes), 0x4E4F534Au};
+    std::string head(reinterpret_cast<const char*>(header), sizeof header);
+    head += document.json;
+    head.append(static_cast<std::size_t>(jsonBytes - document.json.size()), ' ');
+    const std::uint32_t binHeader[] = {static_cast<std::uint32_t>(document.bufferBytes), 0x004E4942u};
+    head.append(reinterpret_cast<const char*>(binHeader), sizeof binHeader);
+    return put(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(head.data()), head.size())) &&
+           PutGltfBuffer(model, options, document, put);
 }

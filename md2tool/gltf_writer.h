@@ -8,14 +8,13 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "md2/md2_model.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/rgba_image.h"
-#include "util/large_buffer.h"
+#include "md2tool/tool_files.h"
 
 struct GltfSkin {
     std::string name;  // the material's and the variant's name
@@ -31,26 +30,31 @@ struct GltfOptions {
     std::vector<std::string> imageUris;  // .gltf: each skin's PNG file name
 };
 
-// Frees a large buffer of the size it was made with.
-struct LargeBufferRelease {
-    std::size_t size;
-    void operator()(std::uint8_t* bytes) const { DeleteLargeBuffer(bytes, size); }
+// The document and what its buffer is made of, ready to be written any
+// number of times.
+struct GltfDocument {
+    std::string json;                              // the JSON text
+    std::uint64_t bufferBytes = 0;                 // the binary buffer's length
+    std::vector<std::vector<std::uint8_t>> pngs;   // each skin's PNG
+    // The buffer's parts, in its order.
+    bool wideIndices = false;
+    std::vector<std::uint32_t> indices;            // three per triangle
+    std::vector<float> texCoords;                  // u, v per glTF vertex
+    std::vector<int> cornerVertices;               // the file vertex of each glTF vertex
+    std::vector<float> basePositions;              // x, y, z per glTF vertex
+    std::vector<float> baseNormals;
+    std::vector<int> groupKeys;                    // the keys of each animation
+    bool imagesInBuffer = false;                   // .glb: the PNGs close the buffer
 };
 
-// Bytes made without being cleared first (every byte is written), in large
-// pages when they are large.
-struct GltfBytes {
-    std::unique_ptr<std::uint8_t[], LargeBufferRelease> data{nullptr, LargeBufferRelease{0}};
-    std::size_t size = 0;
-};
+// False with a message when a skin cannot be encoded as PNG or the output
+// would pass 2 GiB.
+bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
+              const GltfOptions& options, GltfDocument* document, std::string* error);
 
-struct GltfFiles {
-    GltfBytes main;  // the .glb, or the .gltf's JSON
-    GltfBytes buffer;                // .gltf: the .bin
-    std::vector<std::vector<std::uint8_t>> images;  // .gltf: each skin's PNG
-};
-
-// False with a message when a skin cannot be encoded as PNG, the output
-// would pass 2 GiB or its memory cannot be had.
-bool BuildGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
-               const GltfOptions& options, GltfFiles* files, std::string* error);
+// The binary buffer, or the whole .glb, a piece at a time: every frame goes
+// straight from its decode into a small buffer of pieces.
+bool PutGltfBuffer(const Md2Model& model, const GltfOptions& options, const GltfDocument& document,
+                   const BytePieces& put);
+std::uint64_t GlbBytes(const GltfDocument& document);
+bool PutGlb(const Md2Model& model, const GltfOptions& options, const GltfDocument& document, const BytePieces& put);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <random>
 #include <system_error>
 
@@ -51,30 +52,79 @@ bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::
     return true;
 }
 
-// True when the file holds exactly `bytes`, compared a piece at a time.
-bool ReadsBackAs(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> piece(1 << 20);
-    std::size_t at = 0;
-    while (in && at < bytes.size()) {
-        in.read(piece.data(), static_cast<std::streamsize>(std::min(piece.size(), bytes.size() - at)));
-        const std::size_t got = static_cast<std::size_t>(in.gcount());
-        if (got == 0 || std::memcmp(piece.data(), bytes.data() + at, got) != 0) {
-            return false;
-        }
-        at += got;
-    }
-    return at == bytes.size() && in.peek() == std::char_traits<char>::eof();
-}
-
-bool WriteWhole(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+// Writes what the source makes.
+bool WritePieces(const std::filesystem::path& path, const BytePieceSource& source) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) {
         return false;
     }
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    const bool made = source([&file](std::span<const std::uint8_t> piece) {
+        file.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+        return static_cast<bool>(file);
+    });
     file.close();
-    return !file.fail();
+    return made && !file.fail();
+}
+
+// True when the file holds exactly what the source makes, compared a piece at a time.
+bool ReadsBackAs(const std::filesystem::path& path, const BytePieceSource& source) {
+    std::ifstream in(path, std::ios::binary);
+    static constexpr std::size_t kPiece = 1 << 20;
+    const std::unique_ptr<char[]> buffer(new char[kPiece]);
+    const bool same = in && source([&in, &buffer](std::span<const std::uint8_t> piece) {
+        while (!piece.empty()) {
+            const std::size_t n = std::min(kPiece, piece.size());
+            in.read(buffer.get(), static_cast<std::streamsize>(n));
+            if (static_cast<std::size_t>(in.gcount()) != n || std::memcmp(buffer.get(), piece.data(), n) != 0) {
+                return false;
+            }
+            piece = piece.subspan(n);
+        }
+        return true;
+    });
+    return same && in.peek() == std::char_traits<char>::eof();
+}
+
+// True when `bytes` are exactly what the source makes.
+bool SameAs(const std::vector<std::uint8_t>& bytes, const BytePieceSource& source) {
+    std::size_t at = 0;
+    return source([&bytes, &at](std::span<const std::uint8_t> piece) {
+               if (piece.size() > bytes.size() - at || !std::equal(piece.begin(), piece.end(), bytes.begin() + at)) {
+                   return false;
+               }
+               at += piece.size();
+               return true;
+           }) &&
+           at == bytes.size();
+}
+
+bool ReplaceWith(const std::string& path, const BytePieceSource& source, const ReadBackCheck& check,
+                 std::string* error) {
+    const std::filesystem::path target = ReplacedFile(ToolPath(path));
+    const std::filesystem::path temporary = TemporaryBeside(target);
+    const std::string temporaryName = ToolPathText(temporary.filename());
+    std::error_code ignored;
+    const bool existed = std::filesystem::exists(target, ignored);
+    std::string why;
+    std::vector<std::uint8_t> readBack;
+    if (!WritePieces(temporary, source)) {
+        why = "cannot write " + temporaryName + " beside it";
+    } else if (check ? !ReadWhole(temporary, temporaryName, &readBack, &why) || !SameAs(readBack, source)
+                     : !ReadsBackAs(temporary, source)) {
+        why = "the written bytes do not read back";
+    } else if (check && !check(readBack, &why)) {
+        why = "the written file fails its check: " + why;
+    } else {
+        std::error_code renamed;
+        std::filesystem::rename(temporary, target, renamed);
+        if (!renamed) {
+            return true;
+        }
+        why = "cannot replace it: " + renamed.message();
+    }
+    std::filesystem::remove(temporary, ignored);
+    *error = path + ": " + why + (existed ? "; the file was left as it was" : "; nothing was written");
+    return false;
 }
 
 }  // namespace
@@ -94,30 +144,9 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, st
 
 bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, const ReadBackCheck& check,
                         std::string* error) {
-    const std::filesystem::path target = ReplacedFile(ToolPath(path));
-    const std::filesystem::path temporary = TemporaryBeside(target);
-    const std::string temporaryName = ToolPathText(temporary.filename());
-    std::error_code ignored;
-    const bool existed = std::filesystem::exists(target, ignored);
-    std::string why;
-    std::vector<std::uint8_t> readBack;
-    if (!WriteWhole(temporary, bytes)) {
-        why = "cannot write " + temporaryName + " beside it";
-    } else if (check ? !ReadWhole(temporary, temporaryName, &readBack, &why) ||
-                           !std::equal(readBack.begin(), readBack.end(), bytes.begin(), bytes.end())
-                     : !ReadsBackAs(temporary, bytes)) {
-        why = "the written bytes do not read back";
-    } else if (check && !check(readBack, &why)) {
-        why = "the written file fails its check: " + why;
-    } else {
-        std::error_code renamed;
-        std::filesystem::rename(temporary, target, renamed);
-        if (!renamed) {
-            return true;
-        }
-        why = "cannot replace it: " + renamed.message();
-    }
-    std::filesystem::remove(temporary, ignored);
-    *error = path + ": " + why + (existed ? "; the file was left as it was" : "; nothing was written");
-    return false;
+    return ReplaceWith(path, [bytes](const BytePieces& put) { return put(bytes); }, check, error);
+}
+
+bool WriteFileReplacingPieces(const std::string& path, const BytePieceSource& source, std::string* error) {
+    return ReplaceWith(path, source, {}, error);
 }

@@ -30,3 +30,14 @@ using ReadBackCheck = std::function<bool(const std::vector<std::uint8_t>&, std::
 // line naming the target and the reason.
 bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, const ReadBackCheck& check,
                         std::string* error);
+
+// Takes the next piece of a file's bytes; false stops the producer.
+using BytePieces = std::function<bool(std::span<const std::uint8_t> piece)>;
+// Hands a file's bytes to `put` in order, the same bytes on every call; false
+// when it cannot.
+using BytePieceSource = std::function<bool(const BytePieces& put)>;
+
+// As WriteFileReplacing without a check, for bytes made a piece at a time:
+// the source runs once to write the temporary file and once more to compare
+// it as it is read back, so the whole file is never held in memory.
+bool WriteFileReplacingPieces(const std::string& path, const BytePieceSource& source, std::string* error);
