@@ -223,15 +223,18 @@ const std::vector<AnimationCase>& Cases() {
          {{kJ0, "scale", "LINEAR", {0, 1}, {{1, 1, 1}, {1, 2, 1}}}},
          [](int node, double t) { return node == kJ0 ? Stretch({1, 1 + t, 1}) : RestLocal(node); },
          1, 10, "grow_linear"},
+        // Keys at frame times (0.5 s is 500 ticks exactly): a step takes its key's value there.
         {"turn_step",
-         {{kJ0, "rotation", "STEP", {0, 0.3f, 0.7f}, {Quaternion(2, 0), Quaternion(2, 90), Quaternion(2, 180)}}},
+         {{kJ0, "rotation", "STEP", {0, 0.5f, 0.7f}, {Quaternion(2, 0), Quaternion(2, 90), Quaternion(2, 180)}}},
          [](int node, double t) {
-             return node == kJ0 ? Turn(2, t < 0.3f ? 0 : t < 0.7f ? 90 : 180) : RestLocal(node);
+             return node == kJ0 ? Turn(2, t < 0.5f ? 0 : t < 0.7f ? 90 : 180) : RestLocal(node);
          },
          0.7f, 7, "turn_step"},
         {"move_step",
-         {{kJ1, "translation", "STEP", {0, 0.6f}, {{0, 1, 0}, {0, 1.5, 0}}}},
-         [](int node, double t) { return node == kJ1 ? Move({0, t < 0.6f ? 1 : 1.5, 0}) : RestLocal(node); },
+         {{kJ1, "translation", "STEP", {0, 0.5f, 0.6f}, {{0, 1, 0}, {0, 1.5, 0}, {0, 2, 0}}}},
+         [](int node, double t) {
+             return node == kJ1 ? Move({0, t < 0.5f ? 1 : t < 0.6f ? 1.5 : 2, 0}) : RestLocal(node);
+         },
          0.6f, 6, "move_step"},
         // An uneven scale on a turning joint with a child. Unnamed: called
         // "anim_b", as a later animation is named "anim".

@@ -245,9 +245,11 @@ TEST_F(ExportTargetFile, OtherHardLinksSeeTheNewFile) {
     if (error) {
         GTEST_SKIP() << "hard links cannot be made here: " << error.message();
     }
-    ASSERT_TRUE(ExportText(directory_ + "one.md2", "the new model"));
+    // Longer than one block of the copy.
+    const std::string model = "the new model" + std::string(100000, '.');
+    ASSERT_TRUE(ExportText(directory_ + "one.md2", model.c_str()));
     // A replaced file would have left the other name with the old model.
-    EXPECT_EQ(ReadFileBytes(directory_ + "two.md2"), "the new model");
+    EXPECT_EQ(ReadFileBytes(directory_ + "two.md2"), model);
     EXPECT_EQ(FileIdentity(directory_ + "one.md2"), FileIdentity(directory_ + "two.md2"));
     EXPECT_EQ(FolderEntries(directory_), (std::vector<std::string>{"one.md2", "two.md2"}));
 }

@@ -84,10 +84,12 @@ const RuleCase kCases[] = {
     {"vertex index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 2, 6); }, true, {"index"}, {}},
     {"texture coordinate index", {}, [](auto& b, auto& l) { PutI16(b, l.ofsTris + 12 + 8, 6); }, true, {"index"}, {}},
     {"malformed GL commands", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds, 999); }, true, {"glcmds"}, {}},
-    // The first command's first vertex (after the run's count, s and t): the last one, then one past it.
+    // The first command's first vertex (after the run's count, s and t): the last one, one past it, and -1.
     {"GL command naming the last vertex", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds + 12, 5); }, true, {}, {}},
     {"GL command naming vertex num_xyz", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds + 12, 6); }, true,
      {"glcmds"}, {}, "names vertex 6 of 6"},
+    {"GL command naming vertex -1", {}, [](auto& b, auto& l) { PutI32(b, l.ofsGlcmds + 12, -1); }, true,
+     {"glcmds"}, {}, "names vertex -1 of 6"},
     {"refused by the reader", [](auto& m) { m.skins.clear(); },
      [](auto& b, auto&) { Header(b, kFieldOfsSkins, static_cast<std::int32_t>(b.size())); }, true, {"reader"}, {}},
     {"skin name without NUL", [](auto& m) { m.skins[0] = std::string(64, 'a'); }, {}, true, {}, {"skin-name"}},
