@@ -1,10 +1,9 @@
 // Speed of the MD2 reader on a large generated model, 2048 vertices x 1000
 // frames, about 8 MB: decoding it from memory (the model keeps a copy of the
-// frames), and loading it from a file as the import does (the model takes the
-// file's buffer over). Positions are decoded only for the frame the import
-// builds, so a read allocates about the file's size. BM_LoadMd2File loads into
-// fresh memory every time, whose pages arrive through page faults (a few,
-// where the system gives the buffer large pages).
+// frames), and loading it from a file as the import does (the file mapped and
+// decoded in place, so that only each frame's header is read; positions are
+// decoded only for the frame the import builds). BM_LoadMd2File loads with
+// the C library's default thresholds, as a process that imports once;
 // BM_LoadMd2FileWarmHeap loads with the C library told to keep its memory, as
 // a long-running host does once it has imported before.
 #include <benchmark/benchmark.h>

@@ -2,5 +2,6 @@
 
 void ReleaseImportRecord(ImportRecord* record) {
     ReleaseMd2Model(&record->model);
+    PlatformUnmapFile(&record->file);
     *record = ImportRecord{};
 }

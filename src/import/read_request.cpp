@@ -1,50 +1,18 @@
-// The read request: the whole file into one buffer, then decoded from memory.
+// The read request: the file mapped, then decoded in place. Only the pages of
+// the header, skins, texture coordinates, triangles and each frame's header
+// are read from it here; the chosen frame's vertices are read at the import.
 #include "import/read_request.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "host_api/host_requests.h"
 #include "platform/platform.h"
-#include "util/large_buffer.h"
 #include "util/text.h"
 
 namespace {
 
 constexpr char16_t kCannotOpenText[] = u"Could not open file for reading.";
 constexpr char16_t kNoGeometryText[] = u"No geometry found.";
-
-// The whole file in memory; the model takes it over.
-struct FileBytes {
-    std::uint8_t* bytes;
-    std::uint32_t length;
-};
-
-// Reads the whole file. Fails when the length cannot be taken, is past
-// kMd2LargestOffset, memory runs out, fewer bytes arrive than the length
-// promised, or more are left after them. Every byte of the buffer is written
-// by the read, so it is not zero-filled first.
-bool ReadWholeFile(std::FILE* file, FileBytes* out) {
-    *out = FileBytes{};
-    if (std::fseek(file, 0, SEEK_END) != 0) {
-        return false;
-    }
-    long end = std::ftell(file);
-    if (end < 0 || end > kMd2LargestOffset || std::fseek(file, 0, SEEK_SET) != 0) {
-        return false;
-    }
-    const std::uint32_t length = static_cast<std::uint32_t>(end);
-    std::uint8_t* bytes = NewLargeBuffer(length);
-    if (bytes == nullptr) {
-        return false;
-    }
-    if (std::fread(bytes, 1, length, file) != length || std::fgetc(file) != EOF) {
-        DeleteLargeBuffer(bytes, length);
-        return false;
-    }
-    *out = FileBytes{bytes, length};
-    return true;
-}
 
 }  // namespace
 
@@ -73,20 +41,20 @@ int LoadMd2File(HostScene* scene, ImportRecord* record) {
     // The host's path, terminated within its pair whatever the host left there.
     char16_t path[kTextPairUnits];
     U16Copy(path, kTextPairUnits, scene->filePath.wide);
-    std::FILE* file = PlatformOpenFile(path, "rb");
-    if (file == nullptr) {
-        TextPairFromWide(&scene->errorText, kCannotOpenText);
-        return kAnswerFailed;
-    }
-    FileBytes contents{};
-    const bool read = ReadWholeFile(file, &contents);
-    std::fclose(file);
-    if (!read) {
+    // No offset, and so no file, goes past kMd2LargestOffset bytes.
+    const PlatformViewResult mapped =
+        PlatformMapFile(path, static_cast<std::size_t>(kMd2LargestOffset), &record->file);
+    if (mapped != kViewMapped) {
+        if (mapped == kViewNotOpened) {
+            TextPairFromWide(&scene->errorText, kCannotOpenText);
+        }
         return kAnswerFailed;
     }
     U16Copy(record->sourcePath, kTextPairUnits, path);
 
-    const int answer = ReadAnswer(ParseMd2Adopting(contents.bytes, contents.length, &record->model), &scene->errorText);
+    const PlatformFileView& file = record->file;
+    const int answer = ReadAnswer(
+        ParseMd2InPlace(file.bytes, static_cast<std::uint32_t>(file.length), &record->model), &scene->errorText);
     if (answer != kAnswerDone) {
         ReleaseImportRecord(record);
     }

@@ -122,6 +122,11 @@ int BuildImportedFrame(HostScene* scene, const ImportRecord* record) {
     if (scene == nullptr || model.frameCount <= 0 || chosen < 0 || chosen >= model.frameCount) {
         return 0;
     }
+    // The vertices lie in the file's view: a file cut short since the read
+    // no longer holds them, and nothing is built.
+    if (!PlatformFileViewWhole(&record->file)) {
+        return 0;
+    }
     if (model.skinCount > 0 && !AddSkinMaterials(scene, model, record->sourcePath)) {
         return 0;
     }

@@ -14,7 +14,7 @@ struct Md2Position {
 
 // A frame as the file holds it: its positions are decoded on demand
 // (md2/md2_frame_positions.h) from its vertex records, which lie in the
-// model's bytes.
+// model's bytes or in those it borrowed.
 struct Md2Frame {
     int vertexCount;
     const std::uint8_t* vertices;         // vertexCount records of kMd2VertexBytes, null when there are none
@@ -50,7 +50,8 @@ struct Md2Model {
     Md2TexCoord* texCoords;
     int triangleCount;
     Md2Triangle* triangles;
-    std::uint8_t* bytes;                  // owned (util/large_buffer.h): the file, or its frames, that the frames point into
+    std::uint8_t* bytes;                  // owned (util/large_buffer.h): the frames section the frames point into;
+                                          // null when they point into bytes the model borrowed
     std::uint32_t byteCount;              // the length of `bytes`
 };
 

@@ -151,7 +151,7 @@ bool DecodeTriangles(ReadCursor* cursor, const Md2Header& header, Md2Model* mode
 // A frame is its 40-byte header and its vertices; frames follow one another
 // every 40 + 4 x num_xyz bytes, whatever the header's framesize says. Each
 // frame keeps its name, scale and translate, and points to its vertex
-// records in `section`, the model's own copy of the frames section (its
+// records in `section`, the frames section where the model holds it (its
 // bytes are those the cursor holds from ofs_frames on); positions are
 // decoded only for the frames that are asked for.
 bool DecodeFrames(ReadCursor* cursor, const Md2Header& header, const std::uint8_t* section, Md2Model* model) {
@@ -177,13 +177,14 @@ bool DecodeFrames(ReadCursor* cursor, const Md2Header& header, const std::uint8_
                          });
 }
 
-// Where the frames' vertices will lie once the model holds them: in the file
-// the model took over, or else in a copy of the frames section, made after
-// the header's checks bound its size by the file's length.
-const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header, bool adopted, Md2Model* model) {
+// Where the frames' vertices will lie once the model holds them: in the
+// bytes read, when the model may point into them, or else in a copy of the
+// frames section, made after the header's checks bound its size by the
+// file's length.
+const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header, bool inPlace, Md2Model* model) {
     const std::uint32_t offset = static_cast<std::uint32_t>(header.ofs_frames);
-    if (adopted) {
-        return model->bytes + offset;
+    if (inPlace) {
+        return cursor.data + offset;
     }
     const std::size_t sectionBytes = static_cast<std::size_t>(FrameBytes(header) *
                                                               static_cast<std::uint32_t>(header.num_frames));
@@ -196,7 +197,7 @@ const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header
     return model->bytes;
 }
 
-Md2ParseResult DecodeModel(ReadCursor* cursor, bool adopted, Md2Model* model) {
+Md2ParseResult DecodeModel(ReadCursor* cursor, bool inPlace, Md2Model* model) {
     const std::uint8_t* headerBytes = CursorRead(cursor, kMd2HeaderBytes);
     if (headerBytes == nullptr) {
         return Md2ParseResult::kTooShort;
@@ -224,16 +225,15 @@ Md2ParseResult DecodeModel(ReadCursor* cursor, bool adopted, Md2Model* model) {
     if (!DecodeTriangles(cursor, header, model)) {
         return Md2ParseResult::kTrianglesOutside;
     }
-    const std::uint8_t* frames = HoldFrames(*cursor, header, adopted, model);
+    const std::uint8_t* frames = HoldFrames(*cursor, header, inPlace, model);
     if (frames == nullptr) {
         return Md2ParseResult::kNoMemory;
     }
     return DecodeFrames(cursor, header, frames, model) ? Md2ParseResult::kLoaded : Md2ParseResult::kFramesOutside;
 }
 
-}  // namespace
-
-Md2ParseResult ParseMd2(ReadCursor* cursor, Md2Model* model) {
+// Leaves the model empty unless it loaded.
+Md2ParseResult Parse(ReadCursor* cursor, bool inPlace, Md2Model* model) {
     if (model == nullptr) {
         return Md2ParseResult::kNoBytes;
     }
@@ -241,28 +241,18 @@ Md2ParseResult ParseMd2(ReadCursor* cursor, Md2Model* model) {
     if (cursor == nullptr || cursor->data == nullptr) {
         return Md2ParseResult::kNoBytes;
     }
-    const Md2ParseResult result = DecodeModel(cursor, false, model);
+    const Md2ParseResult result = DecodeModel(cursor, inPlace, model);
     if (result != Md2ParseResult::kLoaded) {
         ReleaseMd2Model(model);
     }
     return result;
 }
 
-Md2ParseResult ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model) {
-    if (model == nullptr) {
-        DeleteLargeBuffer(bytes, length);
-        return Md2ParseResult::kNoBytes;
-    }
-    ReleaseMd2Model(model);
-    if (bytes == nullptr) {
-        return Md2ParseResult::kNoBytes;
-    }
-    model->bytes = bytes;
-    model->byteCount = length;
+}  // namespace
+
+Md2ParseResult ParseMd2(ReadCursor* cursor, Md2Model* model) { return Parse(cursor, false, model); }
+
+Md2ParseResult ParseMd2InPlace(const std::uint8_t* bytes, std::uint32_t length, Md2Model* model) {
     ReadCursor cursor{bytes, 0, length};
-    const Md2ParseResult result = DecodeModel(&cursor, true, model);
-    if (result != Md2ParseResult::kLoaded) {
-        ReleaseMd2Model(model);
-    }
-    return result;
+    return Parse(&cursor, true, model);
 }

@@ -28,8 +28,7 @@ enum class Md2ParseResult {
 // section, which its frames point into.
 Md2ParseResult ParseMd2(ReadCursor* cursor, Md2Model* model);
 
-// ParseMd2 over `length` bytes from `bytes`, which the model takes over
-// (they must come from NewLargeBuffer(length)) whatever the answer: its frames point into
-// them, and nothing is copied. Released with the model, or at once after a
-// failure.
-Md2ParseResult ParseMd2Adopting(std::uint8_t* bytes, std::uint32_t length, Md2Model* model);
+// ParseMd2 over `length` bytes from `bytes`, whose frames section the frames
+// point into where it lies: nothing of it is copied or read beyond each
+// frame's header. The bytes must outlive the model.
+Md2ParseResult ParseMd2InPlace(const std::uint8_t* bytes, std::uint32_t length, Md2Model* model);

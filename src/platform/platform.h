@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 using WindowHandle = void*;
@@ -70,6 +71,34 @@ int PlatformSetCurrentDirectory(const char16_t* path);
 
 // Opens a file by its UTF-16 path with a C runtime mode ("rb", "wb").
 std::FILE* PlatformOpenFile(const char16_t* path, const char* mode);
+
+// --- Reading a file in place ------------------------------------------------
+//
+// A file mapped read-only into memory: its pages are read when first touched,
+// so a reader pays only for the parts it looks at. The file stays open until
+// the view is released.
+
+struct PlatformFileView {
+    const std::uint8_t* bytes;  // the file's bytes; null when nothing is mapped
+    std::size_t length;         // the file's length when it was mapped
+    std::intptr_t file;         // the open file (descriptor or handle), for PlatformFileViewWhole
+};
+
+enum PlatformViewResult {
+    kViewMapped,
+    kViewNotOpened,  // the file could not be opened for reading
+    kViewFailed,     // opened, but empty, longer than the limit, or not mappable
+};
+
+// Maps the whole file at the UTF-16 path, which must be at most `largest`
+// bytes long. Leaves the view empty unless it answers kViewMapped.
+PlatformViewResult PlatformMapFile(const char16_t* path, std::size_t largest, PlatformFileView* view);
+// Answers non-zero when the view is empty or its file still holds every
+// mapped byte: touching a mapped byte past a file's new end would fault.
+int PlatformFileViewWhole(const PlatformFileView* view);
+// Unmaps the view and closes its file; leaves the view empty. Nothing for an
+// empty view.
+void PlatformUnmapFile(PlatformFileView* view);
 
 // --- Replacing a file whole -------------------------------------------------
 //

@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 
 #include "host/call_log.h"
 #include "host/dialog_user.h"
+#include "host/host_platform.h"
 #include "support/import_fixture.h"
 #include "support/screenshot_size.h"
 #include "support/test_env.h"
@@ -72,6 +74,27 @@ TEST_F(ImportRequest, SelectingTheLastFrameBuildsIt) {
     EXPECT_EQ(GroupName(Scene()), model.frames[9].name.substr(0, 16));
     ExpectHostPositions(Scene(), DecodedPositions(model, 9));
     ExpectHostFaces(Scene(), model);
+}
+
+// The chosen frame is read from the file at the import: a file cut short
+// since the read is not built from, and one the system keeps whole while the
+// model holds it is built as it was read.
+TEST_F(ImportRequest, AFileCutShortAfterTheReadIsNotBuilt) {
+    Md2BuilderModel model = MakeSampleMd2Model(1, 300, 4, 40);
+    const std::string path = WriteModel(model, "cut-after-read");
+    RefSetFilePath(scene_, path);
+    ASSERT_EQ(SendRequest(&session_, kRequestRead, scene_), 1);
+    std::error_code refused;
+    std::filesystem::resize_file(std::filesystem::path(HostWiden(path)), kMd2BuilderHeaderBytes, refused);
+    const int answer = ImportOptionsAgain("select 112 39; press 1");
+    if (refused) {
+        ASSERT_EQ(answer, 1);
+        ExpectHostPositions(Scene(), DecodedPositions(model, 39));
+    } else {
+        EXPECT_EQ(answer, 0);
+        EXPECT_EQ(Scene()->vertices.count, 0);
+        EXPECT_EQ(CountHostCalls("PostImport"), 0);
+    }
 }
 
 TEST_F(ImportRequest, CancelEscapeAndCloseLeaveTheSceneAndReleaseTheModel) {

@@ -92,6 +92,20 @@ TEST_F(Md2ReadRequest, TruncatedFileAnswers0AndLeavesTheTextAlone) {
     ExpectErrorText("earlier text");
 }
 
+// The file ends one byte before its last frame does: that frame's last vertex
+// no longer fits, and the read is refused as for any section that runs past
+// the end.
+TEST_F(Md2ReadRequest, FileOneByteShortOfItsLastFrameAnswers0AndLeavesTheTextAlone) {
+    std::vector<std::uint8_t> file = BuildMd2File(MakeSampleMd2Model(2, 5, 3, 2));
+    const std::size_t framesEnd = static_cast<std::size_t>(GetI32(file, kFieldOfsFrames)) + 2 * (40 + 4 * 5);
+    ASSERT_LE(framesEnd, file.size());
+    file.resize(framesEnd - 1);
+    UseFile("short.md2", file);
+    MarkErrorText();
+    EXPECT_EQ(Read(), 0);
+    ExpectErrorText("earlier text");
+}
+
 // The path reaches the file by its UTF-16 form, on Windows as on Linux.
 TEST_F(Md2ReadRequest, ValidFileWithANonAsciiNameAnswers1) {
     UseFile("mod\xC3\xA8le.md2", BuildMd2File(MakeSampleMd2Model(2, 5, 3, 2)));

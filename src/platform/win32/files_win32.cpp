@@ -49,3 +49,53 @@ std::FILE* PlatformOpenFile(const char16_t* path, const char* mode) {
     }
     return _wfopen(W(path), wideMode);
 }
+
+PlatformViewResult PlatformMapFile(const char16_t* path, std::size_t largest, PlatformFileView* view) {
+    *view = PlatformFileView{};
+    if (path == nullptr) {
+        return kViewNotOpened;
+    }
+    HANDLE file = CreateFileW(W(path), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return kViewNotOpened;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart <= 0 || static_cast<ULONGLONG>(size.QuadPart) > largest) {
+        CloseHandle(file);
+        return kViewFailed;
+    }
+    // The view keeps the mapping object alive once its handle is closed.
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    void* bytes = mapping != nullptr ? MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0) : nullptr;
+    if (mapping != nullptr) {
+        CloseHandle(mapping);
+    }
+    if (bytes == nullptr) {
+        CloseHandle(file);
+        return kViewFailed;
+    }
+    *view = PlatformFileView{static_cast<const std::uint8_t*>(bytes), static_cast<std::size_t>(size.QuadPart),
+                             reinterpret_cast<std::intptr_t>(file)};
+    return kViewMapped;
+}
+
+int PlatformFileViewWhole(const PlatformFileView* view) {
+    if (view == nullptr || view->bytes == nullptr) {
+        return 1;
+    }
+    LARGE_INTEGER size{};
+    return GetFileSizeEx(reinterpret_cast<HANDLE>(view->file), &size) && size.QuadPart >= 0 &&
+                   static_cast<ULONGLONG>(size.QuadPart) >= view->length
+               ? 1
+               : 0;
+}
+
+void PlatformUnmapFile(PlatformFileView* view) {
+    if (view == nullptr || view->bytes == nullptr) {
+        return;
+    }
+    UnmapViewOfFile(view->bytes);
+    CloseHandle(reinterpret_cast<HANDLE>(view->file));
+    *view = PlatformFileView{};
+}
