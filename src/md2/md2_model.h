@@ -50,7 +50,7 @@ struct Md2Model {
     Md2TexCoord* texCoords;
     int triangleCount;
     Md2Triangle* triangles;
-    std::uint8_t* bytes;                  // owned (util/large_buffer.h): the frames section the frames point into;
+    std::uint8_t* bytes;                  // owned (new[]): the frames section the frames point into;
                                           // null when they point into bytes the model borrowed
     std::uint32_t byteCount;              // the length of `bytes`
 };

@@ -6,7 +6,6 @@
 #include "md2/md2_format.h"
 #include "md2/md2_model.h"
 #include "md2/md2_parse.h"
-#include "util/large_buffer.h"
 
 namespace {
 
@@ -188,7 +187,7 @@ const std::uint8_t* HoldFrames(const ReadCursor& cursor, const Md2Header& header
     }
     const std::size_t sectionBytes = static_cast<std::size_t>(FrameBytes(header) *
                                                               static_cast<std::uint32_t>(header.num_frames));
-    model->bytes = NewLargeBuffer(sectionBytes);
+    model->bytes = new (std::nothrow) std::uint8_t[sectionBytes];
     if (model->bytes == nullptr) {
         return nullptr;
     }

@@ -1,8 +1,7 @@
-// Byte buffers filled at once after they are taken: a model's copy of its
-// frames (Md2Model::bytes), frames encoded for one write. A buffer of a large page
-// or more starts on a large-page boundary and asks the system for large
-// pages: filling fresh memory then costs a few page faults instead of one per
-// small page, which is most of the cost of filling it.
+// Byte buffers filled at once after they are taken: the frames encoded for
+// one write. A buffer of a large page or more starts on a large-page boundary
+// and asks the system for large pages: filling fresh memory then costs a few
+// page faults instead of one per small page, which is most of the cost.
 #pragma once
 
 #include <cstddef>
