@@ -142,11 +142,11 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
     if (!ParseArgs(args, &parsed)) {
         return ToolUsageError("gltf", "needs IN.md2 and -o OUT.glb or OUT.gltf, with options as below", output);
     }
-    std::vector<std::uint8_t> bytes;
+    ToolFileBytes file;
     Md2FileView view;
     Md2Model model;
     std::string error;
-    if (!OpenToolModel(parsed.input, &bytes, &view, &model, &error)) {
+    if (!OpenToolModel(parsed.input, &file, &view, &model, &error)) {
         output->err += "corvane-md2: " + error + "\n";
         return kToolBadInput;
     }

@@ -5,6 +5,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +13,7 @@
 #include "md2/md2_normals.h"
 #include "md2tool/frame_choice.h"
 #include "md2tool/gl_commands.h"
+#include "md2tool/large_bytes.h"
 
 namespace {
 
@@ -112,7 +114,7 @@ struct Layout {
         if (target != 0) {
             view["target"] = target;
         }
-        views.push_back(view);
+        views.push_back(std::move(view));
         bytes += Padded(length);
         return static_cast<int>(views.size()) - 1;
     }
@@ -132,12 +134,12 @@ void SetBounds(json& accessor, const Bounds& bounds) {
 
 // Pieces gathered into a buffer of a fixed size and handed on when it fills.
 struct PieceBuffer {
-    static constexpr std::size_t kBytes = 1 << 18;
+    static constexpr std::size_t kBytes = std::size_t{2} << 20;
     const BytePieces& put;
-    std::unique_ptr<std::uint8_t[]> bytes{new std::uint8_t[kBytes]};
+    LargeBytes bytes = NewLargeBytes(kBytes);
     std::size_t used = 0;
     std::uint64_t total = 0;
-    bool ok = true;
+    bool ok = bytes != nullptr;  // false when memory ran out
 
     bool Flush() {
         ok = ok && (used == 0 || put(std::span<const std::uint8_t>(bytes.get(), used)));
@@ -280,14 +282,15 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
                       {"indices", indices},
                       {"material", 0},
                       {"mode", 4},
-                      {"targets", targets}};
+                      {"targets", std::move(targets)}};
     json document = {{"asset", {{"version", "2.0"}, {"generator", "corvane-md2"}}},
                      {"scene", 0},
                      {"scenes", {{{"nodes", {0}}}}},
                      {"nodes", {{{"mesh", 0}, {"name", "model"}}}},
-                     {"meshes", {{{"primitives", {primitive}}, {"extras", {{"targetNames", targetNames}}}}}},
-                     {"accessors", layout.accessors},
-                     {"bufferViews", layout.views}};
+                     {"meshes", {{{"primitives", {std::move(primitive)}},
+                                  {"extras", {{"targetNames", std::move(targetNames)}}}}}},
+                     {"accessors", std::move(layout.accessors)},
+                     {"bufferViews", std::move(layout.views)}};
     json materials = json::array();
     for (std::size_t i = 0; i < skins.size(); ++i) {
         materials.push_back({{"name", skins[i].name},
@@ -319,7 +322,7 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
         document["meshes"][0]["primitives"][0]["extensions"] = {{"KHR_materials_variants", {{"mappings", mappings}}}};
     }
     if (!animations.empty()) {
-        document["animations"] = animations;
+        document["animations"] = std::move(animations);
     }
     json buffer = {{"byteLength", layout.bytes}};
     if (!options.binary) {

@@ -119,11 +119,11 @@ int RunPreviewCommand(const std::vector<std::string>& args, ToolOutput* output) 
     if (!ParseArgs(args, &parsed)) {
         return ToolUsageError("preview", "needs FILE.md2 and -o OUT.png, with options as below", output);
     }
-    std::vector<std::uint8_t> bytes;
+    ToolFileBytes file;
     std::string error;
     Md2FileView view;
     Md2Model model;
-    if (!OpenToolModel(parsed.input, &bytes, &view, &model, &error)) {
+    if (!OpenToolModel(parsed.input, &file, &view, &model, &error)) {
         output->err += "corvane-md2: " + error + "\n";
         return kToolBadInput;
     }

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "md2/md2_format.h"
+#include "md2tool/large_bytes.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& target) {
     return temporary;
 }
 
-bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::vector<std::uint8_t>* bytes,
-               std::string* error) {
+// The file's length, at most what the tools take.
+bool FileLength(const std::filesystem::path& file, const std::string& name, std::size_t* length, std::string* error) {
     std::error_code failed;
     const std::uintmax_t size = std::filesystem::file_size(file, failed);
     if (failed) {
@@ -42,14 +43,29 @@ bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::
         *error = "cannot read " + name + ": 2 GiB or more";
         return false;
     }
+    *length = static_cast<std::size_t>(size);
+    return true;
+}
+
+bool ReadInto(const std::filesystem::path& file, const std::string& name, std::uint8_t* bytes, std::size_t length,
+              std::string* error) {
     std::ifstream in(file, std::ios::binary);
-    bytes->resize(static_cast<std::size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes->data()), static_cast<std::streamsize>(bytes->size()));
-    if (!in || in.gcount() != static_cast<std::streamsize>(bytes->size())) {
+    in.read(reinterpret_cast<char*>(bytes), static_cast<std::streamsize>(length));
+    if (!in || in.gcount() != static_cast<std::streamsize>(length)) {
         *error = "cannot read " + name;
         return false;
     }
     return true;
+}
+
+bool ReadWhole(const std::filesystem::path& file, const std::string& name, std::vector<std::uint8_t>* bytes,
+               std::string* error) {
+    std::size_t length = 0;
+    if (!FileLength(file, name, &length, error)) {
+        return false;
+    }
+    bytes->resize(length);
+    return ReadInto(file, name, bytes->data(), length, error);
 }
 
 // Writes what the source makes.
@@ -69,12 +85,12 @@ bool WritePieces(const std::filesystem::path& path, const BytePieceSource& sourc
 // True when the file holds exactly what the source makes, compared a piece at a time.
 bool ReadsBackAs(const std::filesystem::path& path, const BytePieceSource& source) {
     std::ifstream in(path, std::ios::binary);
-    static constexpr std::size_t kPiece = 1 << 20;
-    const std::unique_ptr<char[]> buffer(new char[kPiece]);
-    const bool same = in && source([&in, &buffer](std::span<const std::uint8_t> piece) {
+    static constexpr std::size_t kPiece = std::size_t{2} << 20;
+    const LargeBytes buffer = NewLargeBytes(kPiece);
+    const bool same = in && buffer && source([&in, &buffer](std::span<const std::uint8_t> piece) {
         while (!piece.empty()) {
             const std::size_t n = std::min(kPiece, piece.size());
-            in.read(buffer.get(), static_cast<std::streamsize>(n));
+            in.read(reinterpret_cast<char*>(buffer.get()), static_cast<std::streamsize>(n));
             if (static_cast<std::size_t>(in.gcount()) != n || std::memcmp(buffer.get(), piece.data(), n) != 0) {
                 return false;
             }
@@ -140,6 +156,20 @@ std::string ToolPathText(const std::filesystem::path& path) {
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error) {
     return ReadWhole(ToolPath(path), path, bytes, error);
+}
+
+bool ReadFileLarge(const std::string& path, ToolFileBytes* file, std::string* error) {
+    std::size_t length = 0;
+    if (!FileLength(ToolPath(path), path, &length, error)) {
+        return false;
+    }
+    file->bytes = NewLargeBytes(length);
+    file->length = length;
+    if (!file->bytes) {
+        *error = "not enough memory to read " + path;
+        return false;
+    }
+    return ReadInto(ToolPath(path), path, file->bytes.get(), length, error);
 }
 
 bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, const ReadBackCheck& check,

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "md2tool/large_bytes.h"
+
 // The path of a UTF-8 name, and the UTF-8 name of a path.
 std::filesystem::path ToolPath(const std::string& utf8);
 std::string ToolPathText(const std::filesystem::path& path);
@@ -18,6 +20,14 @@ std::string ToolPathText(const std::filesystem::path& path);
 // Reads a whole file; false with a message when it cannot be opened or read,
 // or is 2 GiB or more.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
+
+// A whole file in a buffer on large pages where the system offers them.
+struct ToolFileBytes {
+    LargeBytes bytes;
+    std::size_t length = 0;
+};
+// As ReadFileBytes, for files large enough that filling fresh memory costs.
+bool ReadFileLarge(const std::string& path, ToolFileBytes* file, std::string* error);
 
 // Checks the bytes read back from the temporary file; false with the reason.
 using ReadBackCheck = std::function<bool(const std::vector<std::uint8_t>&, std::string*)>;

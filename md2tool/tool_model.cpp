@@ -1,7 +1,6 @@
 #include "md2tool/tool_model.h"
 
 #include "md2/md2_parse.h"
-#include "md2/read_cursor.h"
 #include "md2tool/md2_file_view.h"
 #include "md2tool/md2_sections.h"
 #include "md2tool/tool_files.h"
@@ -87,8 +86,7 @@ bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* m
         *error = "the reader takes files below 2 GiB";
         return false;
     }
-    ReadCursor cursor{bytes, 0, static_cast<std::uint32_t>(length)};
-    const Md2ParseResult result = ParseMd2(&cursor, model);
+    const Md2ParseResult result = ParseMd2InPlace(bytes, static_cast<std::uint32_t>(length), model);
     if (result != Md2ParseResult::kLoaded) {
         *error = RefusalReason(result, bytes, length);
         return false;
@@ -98,12 +96,11 @@ bool LoadModelForTool(const std::uint8_t* bytes, std::size_t length, Md2Model* m
 
 void ReleaseToolModel(Md2Model* model) { ReleaseMd2Model(model); }
 
-bool OpenToolModel(const std::string& path, std::vector<std::uint8_t>* bytes, Md2FileView* view, Md2Model* model,
-                   std::string* error) {
+bool OpenToolModel(const std::string& path, ToolFileBytes* file, Md2FileView* view, Md2Model* model, std::string* error) {
     std::string why;
-    if (ReadFileBytes(path, bytes, &why)) {
-        if (OpenMd2View(bytes->data(), bytes->size(), view, &why) &&
-            LoadModelForTool(bytes->data(), bytes->size(), model, &why)) {
+    if (ReadFileLarge(path, file, &why)) {
+        if (OpenMd2View(file->bytes.get(), file->length, view, &why) &&
+            LoadModelForTool(file->bytes.get(), file->length, model, &why)) {
             return true;
         }
         why = path + ": " + why;
