@@ -71,21 +71,26 @@ Vec3 NormalOf(std::uint8_t index) {
     return TurnAxes(n[0], n[1], n[2]);
 }
 
-// One frame's positions and normals per glTF vertex.
-void FrameValues(const Md2Model& model, const std::vector<int>& cornerVertices, int frame, float scale,
-                 std::vector<Md2Position>* decoded, std::vector<Vec3>* positions, std::vector<Vec3>* normals) {
-    const Md2Frame& f = model.frames[frame];
-    decoded->resize(static_cast<std::size_t>(f.vertexCount));
-    DecodeMd2FramePositions(f, decoded->data());
-    positions->resize(cornerVertices.size());
-    normals->resize(cornerVertices.size());
-    for (std::size_t i = 0; i < cornerVertices.size(); ++i) {
-        const int v = cornerVertices[i];
-        const Md2Position& p = (*decoded)[static_cast<std::size_t>(v)];
-        (*positions)[i] = TurnAxes(p.x * scale, p.y * scale, p.z * scale);
-        (*normals)[i] = NormalOf(f.vertices[static_cast<std::size_t>(v) * kMd2VertexBytes + 3]);
+// One frame as the reader decodes it, read per glTF vertex.
+struct FrameCorners {
+    const Md2Frame& frame;
+    const std::vector<int>& cornerVertices;
+    float scale;
+    Md2AxisValues table;
+
+    FrameCorners(const Md2Model& model, const std::vector<int>& corners, int index, float s)
+        : frame(model.frames[index]), cornerVertices(corners), scale(s) {
+        TabulateMd2Frame(frame, &table);
     }
-}
+    const std::uint8_t* Vertex(std::size_t corner) const {
+        return frame.vertices + static_cast<std::size_t>(cornerVertices[corner]) * kMd2VertexBytes;
+    }
+    Vec3 Position(std::size_t corner) const {
+        const Md2Position p = Md2VertexPosition(table, Vertex(corner));
+        return TurnAxes(p.x * scale, p.y * scale, p.z * scale);
+    }
+    Vec3 Normal(std::size_t corner) const { return NormalOf(Vertex(corner)[3]); }
+};
 
 struct Bounds {
     float lo[3] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity(),
@@ -180,15 +185,16 @@ struct PieceBuffer {
     void Pad() { Zeros(static_cast<std::size_t>(Padded(total) - total)); }
 };
 
-// Writes a - b for every glTF vertex, a block of vertices at a time.
-void PutDeltas(PieceBuffer* out, const std::vector<Vec3>& a, const std::vector<Vec3>& b) {
+// Writes value(i) for every glTF vertex i, straight into the pieces.
+template <typename Value>
+void PutVec3s(PieceBuffer* out, std::size_t count, Value value) {
     constexpr std::size_t kBlock = PieceBuffer::kBytes / sizeof(Vec3);
-    for (std::size_t first = 0; first < a.size() && out->ok; first += kBlock) {
-        const std::size_t n = std::min(kBlock, a.size() - first);
+    for (std::size_t first = 0; first < count && out->ok; first += kBlock) {
+        const std::size_t n = std::min(kBlock, count - first);
         auto* at = reinterpret_cast<float*>(out->Room(n * sizeof(Vec3)));
         for (std::size_t i = 0; at != nullptr && i < n; ++i) {
-            const Vec3 d = Minus(a[first + i], b[first + i]);
-            std::memcpy(at + 3 * i, d.v, sizeof d.v);
+            const Vec3 v = value(first + i);
+            std::memcpy(at + 3 * i, v.v, sizeof v.v);
         }
     }
 }
@@ -217,21 +223,20 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
     }
 
     // The first pass: the bounds every position accessor states.
-    std::vector<Md2Position> decoded;
-    std::vector<Vec3> basePositions;
-    std::vector<Vec3> baseNormals;
-    std::vector<Vec3> positions;
-    std::vector<Vec3> normals;
-    FrameValues(model, out->cornerVertices, options.frames[0], options.scale, &decoded, &basePositions, &baseNormals);
+    std::vector<Vec3> basePositions(vertexCount);
+    std::vector<Vec3> baseNormals(vertexCount);
+    const FrameCorners base(model, out->cornerVertices, options.frames[0], options.scale);
     Bounds baseBounds;
-    for (const Vec3& p : basePositions) {
-        baseBounds.Add(p);
+    for (std::size_t i = 0; i < vertexCount; ++i) {
+        basePositions[i] = base.Position(i);
+        baseNormals[i] = base.Normal(i);
+        baseBounds.Add(basePositions[i]);
     }
     std::vector<Bounds> targetBounds(targetCount);
     for (std::size_t t = 0; t < targetCount; ++t) {
-        FrameValues(model, out->cornerVertices, options.frames[t], options.scale, &decoded, &positions, &normals);
+        const FrameCorners frame(model, out->cornerVertices, options.frames[t], options.scale);
         for (std::size_t i = 0; i < vertexCount; ++i) {
-            targetBounds[t].Add(Minus(positions[i], basePositions[i]));
+            targetBounds[t].Add(Minus(frame.Position(i), basePositions[i]));
         }
     }
 
@@ -389,13 +394,10 @@ bool PutGltfBuffer(const Md2Model& model, const GltfOptions& options, const Gltf
         std::memcpy(basePositions[i].v, &document.basePositions[3 * i], sizeof(Vec3));
         std::memcpy(baseNormals[i].v, &document.baseNormals[3 * i], sizeof(Vec3));
     }
-    std::vector<Md2Position> decoded;
-    std::vector<Vec3> positions;
-    std::vector<Vec3> normals;
-    for (int frame : options.frames) {
-        FrameValues(model, document.cornerVertices, frame, options.scale, &decoded, &positions, &normals);
-        PutDeltas(&out, positions, basePositions);
-        PutDeltas(&out, normals, baseNormals);
+    for (int index : options.frames) {
+        const FrameCorners frame(model, document.cornerVertices, index, options.scale);
+        PutVec3s(&out, vertexCount, [&](std::size_t i) { return Minus(frame.Position(i), basePositions[i]); });
+        PutVec3s(&out, vertexCount, [&](std::size_t i) { return Minus(frame.Normal(i), baseNormals[i]); });
     }
     // One key per frame of a group; the weights one-hot on that frame.
     const std::size_t targetCount = options.frames.size();
