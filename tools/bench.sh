@@ -7,7 +7,8 @@
 # corvane-host (and through corvane-host.exe and the DLL under Wine when the
 # native preset has built them), the whole-process conversion of published
 # rigged models, and the whole-process import of a large MD2 file against
-# `assimp info` (and under Wine when the Windows build is there). Arguments go
+# `assimp info` (and under Wine when the Windows build is there), and the
+# whole-process MD2 to glTF conversion against `assimp export`. Arguments go
 # to the benchmark program (for example --benchmark_filter=Export).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -33,3 +34,5 @@ echo "Whole-process conversion of published rigged models (bench/convert_models.
 bash bench/convert_models.sh build/bench/bin
 echo
 bash bench/import_process.sh build/bench/bin build/native/windows/bin
+echo
+bash bench/gltf_convert.sh build/bench/bin
