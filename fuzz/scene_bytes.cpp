@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/harness_coverage.h"
 #include "host_api/host_ops.h"
+
+CORVANE_HARNESS_BEGIN
 
 namespace {
 
@@ -317,3 +320,5 @@ std::vector<std::uint8_t> SceneBytes(HostScene* scene, const SceneChoices& choic
     out.U8(0);
     return out.bytes;
 }
+
+CORVANE_HARNESS_END

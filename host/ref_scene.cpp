@@ -5,10 +5,13 @@
 #include <set>
 
 #include "host/call_log.h"
+#include "host/harness_coverage.h"
 #include "host/host_platform.h"
 #include "host/image_size.h"
 #include "host/op_table.h"
 #include "host_api/host_ops.h"
+
+CORVANE_HARNESS_BEGIN
 
 // Per-face storage that a HostFace points into.
 struct RefFaceData {
@@ -700,3 +703,5 @@ std::string RefMaterialName(RefScene* scene, int material) {
 }
 
 void* RefParentWindow(RefScene* scene) { return scene->data->parentWindow; }
+
+CORVANE_HARNESS_END
