@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "host/harness_coverage.h"
 #include "host_api/host_ops.h"
+
+CORVANE_HARNESS_BEGIN
 
 namespace {
 
@@ -14,11 +17,11 @@ struct ByteReader {
     std::size_t at;
 
     void Take(void* out, std::size_t n) {
-        std::memset(out, 0, n);
         const std::size_t available = at < size ? std::min(n, size - at) : 0;
         if (available > 0) {
             std::memcpy(out, data + at, available);
         }
+        std::memset(static_cast<std::uint8_t*>(out) + available, 0, n - available);
         at += n;
     }
     std::uint8_t U8() {
@@ -81,13 +84,13 @@ constexpr int kMostTracks = 8;
 constexpr int kMostKeys = 6;
 constexpr int kMostPlaced = 2;
 
+// Reads a track's keys into `keys`, which keeps its room for the next track.
 template <typename Key, int Floats>
-std::vector<Key> ReadKeys(ByteReader& in) {
-    std::vector<Key> keys(in.U8() % kMostKeys);
+void ReadKeys(ByteReader& in, std::vector<Key>& keys) {
+    keys.resize(in.U8() % kMostKeys);
     for (Key& key : keys) {
         in.Floats(&key.time, Floats);
     }
-    return keys;
 }
 
 template <typename Key, int Floats>
@@ -116,13 +119,21 @@ void SceneFromBytes(RefScene* scene, const std::uint8_t* data, std::size_t size,
         RefSetAnswer(scene, RefAnswer::Triangulate, 0);
     }
 
+    // Each list read is filled anew for every item, keeping its room.
+    std::vector<HostSkinWeight> weights;
+    std::vector<int> corners;
+    std::vector<int> coords;
+    std::vector<HostVectorKey> positions;
+    std::vector<HostRotationKey> rotations;
+    std::vector<HostVectorKey> scales;
+
     const int vertices = in.U8() % kMostVertices;
     for (int v = 0; v < vertices; ++v) {
         float p[6];
         in.Floats(p, 6);
         RefAddVertex(scene, p[0], p[1], p[2]);
         RefSetVertexNormal(scene, v, p[3], p[4], p[5]);
-        std::vector<HostSkinWeight> weights(in.U8() % kMostWeights);
+        weights.resize(in.U8() % kMostWeights);
         for (HostSkinWeight& w : weights) {
             w.boneIndex = in.I32();
             w.weight = in.F32();
@@ -145,8 +156,8 @@ void SceneFromBytes(RefScene* scene, const std::uint8_t* data, std::size_t size,
         RefAddGroup(scene, in.Text());
         const int faces = in.U8() % kMostFaces;
         for (int f = 0; f < faces; ++f) {
-            std::vector<int> corners(in.U8() % kMostCorners);
-            std::vector<int> coords(corners.size());
+            corners.resize(in.U8() % kMostCorners);
+            coords.resize(corners.size());
             for (std::size_t c = 0; c < corners.size(); ++c) {
                 corners[c] = in.I32();
                 coords[c] = in.I32();
@@ -177,9 +188,9 @@ void SceneFromBytes(RefScene* scene, const std::uint8_t* data, std::size_t size,
         const int tracks = in.U8() % kMostTracks;
         for (int t = 0; t < tracks; ++t) {
             const int bone = in.U8() % kMostTracks;
-            std::vector<HostVectorKey> positions = ReadKeys<HostVectorKey, 4>(in);
-            std::vector<HostRotationKey> rotations = ReadKeys<HostRotationKey, 5>(in);
-            std::vector<HostVectorKey> scales = ReadKeys<HostVectorKey, 4>(in);
+            ReadKeys<HostVectorKey, 4>(in, positions);
+            ReadKeys<HostRotationKey, 5>(in, rotations);
+            ReadKeys<HostVectorKey, 4>(in, scales);
             RefSetTrack(scene, a, bone, positions, rotations, scales);
         }
     }
@@ -317,3 +328,5 @@ std::vector<std::uint8_t> SceneBytes(HostScene* scene, const SceneChoices& choic
     out.U8(0);
     return out.bytes;
 }
+
+CORVANE_HARNESS_END

@@ -3,8 +3,11 @@
 
 #include <climits>
 
+#include "host/harness_coverage.h"
 #include "host/host_platform.h"
 #include "platform/platform.h"
+
+CORVANE_HARNESS_BEGIN
 
 void* HostLoadModule(const std::string& path, std::string* error) {
     void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -46,3 +49,5 @@ std::string HostProgramDirectory() {
     std::string path = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("./x");
     return path.substr(0, path.find_last_of('/') + 1);
 }
+
+CORVANE_HARNESS_END

@@ -1,5 +1,8 @@
 // UTF-8 <-> UTF-16 for the reference host's own texts (command line, output).
+#include "host/harness_coverage.h"
 #include "host/host_platform.h"
+
+CORVANE_HARNESS_BEGIN
 
 std::u16string HostWiden(const std::string& utf8) {
     std::u16string out;
@@ -67,3 +70,5 @@ std::u16string HostWideText(const TextPair& pair) {
 }
 
 std::string HostText(const TextPair& pair) { return HostNarrow(HostWideText(pair)); }
+
+CORVANE_HARNESS_END

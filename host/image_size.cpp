@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "host/harness_coverage.h"
+
+CORVANE_HARNESS_BEGIN
+
 namespace {
 
 std::uint32_t Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
@@ -62,3 +66,5 @@ bool ReadImageSize(std::FILE* file, int* width, int* height) {
     return Png(header, n, width, height) || Bmp(header, n, width, height) || Pcx(header, n, width, height) ||
            Tga(header, n, width, height);
 }
+
+CORVANE_HARNESS_END

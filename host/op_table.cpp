@@ -5,6 +5,9 @@
 #include <utility>
 
 #include "host/call_log.h"
+#include "host/harness_coverage.h"
+
+CORVANE_HARNESS_BEGIN
 
 namespace {
 
@@ -67,3 +70,5 @@ int CountHostCalls(const std::string& name) {
     return static_cast<int>(
         std::count_if(log.begin(), log.end(), [&](const HostCall& call) { return call.name == name; }));
 }
+
+CORVANE_HARNESS_END

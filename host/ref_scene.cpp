@@ -1,26 +1,37 @@
 #include "host/ref_scene.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
-#include <set>
+#include <utility>
 
 #include "host/call_log.h"
+#include "host/harness_coverage.h"
 #include "host/host_platform.h"
 #include "host/image_size.h"
 #include "host/op_table.h"
+#include "host/ref_runs.h"
 #include "host_api/host_ops.h"
 
-// Per-face storage that a HostFace points into.
+CORVANE_HARNESS_BEGIN
+
+// A face's arrays as the host made them, whatever the plug-in writes into
+// the HostFace.
 struct RefFaceData {
-    std::vector<std::int32_t> vertexIndices;
-    std::vector<std::int32_t> coordIndices;
-    std::vector<HostTexCoord> cornerUVs;
-    HostFaceUV uv;
+    int corners;
+    std::int32_t* vertexIndices;
+    std::int32_t* coordIndices;
+    HostTexCoord* cornerUVs;
+    HostFaceUV* uv;
 };
 
+// The faces of a group and the runs their arrays live in. Faces that are
+// replaced release their runs.
 struct RefMeshData {
     std::vector<HostFace> faces;
-    std::vector<std::unique_ptr<RefFaceData>> faceData;
+    std::vector<RefFaceData> faceData;
+    RefRuns runs;
+    std::size_t room = 0;  // faces the group of the same number held in the last scene
 };
 
 struct RefMaterialData {
@@ -28,27 +39,24 @@ struct RefMaterialData {
     std::unique_ptr<HostTextureLayer> layer;
 };
 
-struct RefTrackData {
-    std::vector<HostVectorKey> positions;
-    std::vector<HostRotationKey> rotations;
-    std::vector<HostVectorKey> scales;
-};
-
 struct RefAnimationData {
     float start = 0;
     float end = 0;
     std::vector<HostBoneTrack> tracks;
-    std::vector<std::unique_ptr<RefTrackData>> trackData;
 };
 
 struct RefSceneData {
     std::vector<HostVertex> vertices;
-    std::vector<std::unique_ptr<std::vector<HostSkinWeight>>> weights;
+    RefRuns weights;  // the vertices' skin weights
+    RefRuns keys;     // the tracks' keys
     std::vector<HostMaterial> materials;
     std::vector<RefMaterialData> materialData;
     std::vector<HostGroup> groups;
     std::vector<HostMesh> meshes;
     std::vector<std::unique_ptr<RefMeshData>> meshData;
+    // Emptied meshes of earlier scenes by group number: a group takes the one
+    // of its number, so running the same scene again allocates nothing more.
+    std::vector<std::unique_ptr<RefMeshData>> spareMeshes;
     std::vector<HostBone> bones;
     std::vector<HostAnimation> animations;
     std::vector<std::unique_ptr<RefAnimationData>> animationData;
@@ -132,27 +140,41 @@ void Sync(RefScene* scene) {
     }
 }
 
-// A face of `corners` corners whose arrays live in `data`.
-HostFace MakeFace(RefFaceData& data, int corners, int group, int material) {
-    data.vertexIndices.assign(static_cast<std::size_t>(corners), 0);
-    data.coordIndices.assign(static_cast<std::size_t>(corners), 0);
-    data.cornerUVs.assign(static_cast<std::size_t>(corners), HostTexCoord{});
-    data.uv = HostFaceUV{};
-    data.uv.coordIndices = data.coordIndices.data();
-    data.uv.cornerUVs = data.cornerUVs.data();
+// Appends a face of `corners` corners, its arrays zero.
+// A copy of `records` in a run of `runs`; null for none.
+template <typename Record>
+Record* CopyRun(RefRuns& runs, const std::vector<Record>& records) {
+    Record* run = TakeRun<Record>(runs, records.size());
+    std::copy(records.begin(), records.end(), run);
+    return run;
+}
+
+int AppendFace(RefMeshData& mesh, int corners, int group, int material) {
+    const auto n = static_cast<std::size_t>(corners);
+    RefFaceData data{corners, TakeRun<std::int32_t>(mesh.runs, n), TakeRun<std::int32_t>(mesh.runs, n),
+                     TakeRun<HostTexCoord>(mesh.runs, n), TakeRun<HostFaceUV>(mesh.runs, 1)};
+    data.uv->coordIndices = data.coordIndices;
+    data.uv->cornerUVs = data.cornerUVs;
     HostFace face{};
     face.materialIndex = material;
     face.groupIndex = group;
     face.cornerCount = corners;
-    face.vertexIndices = data.vertexIndices.data();
-    face.uv = &data.uv;
-    return face;
+    face.vertexIndices = data.vertexIndices;
+    face.uv = data.uv;
+    mesh.faces.push_back(face);
+    mesh.faceData.push_back(data);
+    return static_cast<int>(mesh.faces.size()) - 1;
 }
 
-int AppendFace(RefMeshData& mesh, int corners, int group, int material) {
-    mesh.faceData.push_back(std::make_unique<RefFaceData>());
-    mesh.faces.push_back(MakeFace(*mesh.faceData.back(), corners, group, material));
-    return static_cast<int>(mesh.faces.size()) - 1;
+// Releases the arrays of faces that were replaced.
+void ReleaseFaces(const std::vector<RefFaceData>& faces) {
+    for (const RefFaceData& face : faces) {
+        const auto n = static_cast<std::size_t>(face.corners);
+        ReleaseRun(face.vertexIndices, n);
+        ReleaseRun(face.coordIndices, n);
+        ReleaseRun(face.cornerUVs, n);
+        ReleaseRun(face.uv, 1);
+    }
 }
 
 // --- Operations of the mesh, material and animation objects ------------------
@@ -164,8 +186,10 @@ int OpAllocFaces(HostMesh* self, int count) {
         return 0;
     }
     RefMeshData& mesh = *owner.scene->data->meshData[static_cast<std::size_t>(owner.index)];
+    ReleaseFaces(mesh.faceData);
     mesh.faces.clear();
     mesh.faceData.clear();
+    mesh.faceData.reserve(static_cast<std::size_t>(count));
     mesh.faces.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         AppendFace(mesh, 3, owner.index, -1);
@@ -254,7 +278,14 @@ int NewGroup(RefScene* scene, const TextPair& name) {
     d.meshes.push_back(HostMesh{});
     d.meshes.back().ops = MeshOps();
     StashOwner(d.meshes.back(), kMeshOwnerOffset, scene, index);
-    d.meshData.push_back(std::make_unique<RefMeshData>());
+    auto mesh = static_cast<std::size_t>(index) < d.spareMeshes.size()
+                    ? std::move(d.spareMeshes[static_cast<std::size_t>(index)])
+                    : nullptr;
+    if (mesh == nullptr) {
+        mesh = std::make_unique<RefMeshData>();
+    }
+    mesh->faces.reserve(mesh->room);
+    d.meshData.push_back(std::move(mesh));
     Sync(scene);
     return index;
 }
@@ -274,17 +305,22 @@ TextPair HostTextPair(const std::string& utf8) {
 // Groups count the distinct materials their faces use.
 void CountGroupMaterials(RefScene* scene) {
     RefSceneData& d = *scene->data;
-    std::vector<std::set<int>> used(d.groups.size());
+    std::vector<std::pair<int, int>> used;  // group, material
     for (const auto& mesh : d.meshData) {
         for (const HostFace& face : mesh->faces) {
-            if (face.groupIndex >= 0 && static_cast<std::size_t>(face.groupIndex) < used.size() &&
+            if (face.groupIndex >= 0 && static_cast<std::size_t>(face.groupIndex) < d.groups.size() &&
                 face.materialIndex >= 0) {
-                used[static_cast<std::size_t>(face.groupIndex)].insert(face.materialIndex);
+                used.emplace_back(face.groupIndex, face.materialIndex);
             }
         }
     }
-    for (std::size_t i = 0; i < d.groups.size(); ++i) {
-        d.groups[i].materialCount = static_cast<std::int32_t>(used[i].size());
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    for (HostGroup& group : d.groups) {
+        group.materialCount = 0;
+    }
+    for (const auto& [group, material] : used) {
+        ++d.groups[static_cast<std::size_t>(group)].materialCount;
     }
 }
 
@@ -293,9 +329,8 @@ void CountGroupMaterials(RefScene* scene) {
 void GatherCornerCoordinates(RefScene* scene) {
     RefSceneData& d = *scene->data;
     for (auto& mesh : d.meshData) {
-        for (std::size_t f = 0; f < mesh->faces.size(); ++f) {
-            RefFaceData& face = *mesh->faceData[f];
-            for (std::size_t c = 0; c < face.cornerUVs.size(); ++c) {
+        for (const RefFaceData& face : mesh->faceData) {
+            for (int c = 0; c < face.corners; ++c) {
                 face.coordIndices[c] = static_cast<std::int32_t>(d.texCoords.size());
                 d.texCoords.push_back(face.cornerUVs[c]);
             }
@@ -331,25 +366,31 @@ int OpTriangulate(HostScene* self) {
         }
     }
     for (auto& mesh : scene->data->meshData) {
-        auto oldFaces = std::move(mesh->faces);
-        auto oldData = std::move(mesh->faceData);
-        mesh->faces.clear();
-        mesh->faceData.clear();
+        // The old faces are freed and their arrays released once the fans are built.
+        const std::vector<HostFace> oldFaces = std::exchange(mesh->faces, {});
+        const std::vector<RefFaceData> oldData = std::exchange(mesh->faceData, {});
+        std::size_t fans = 0;
+        for (const HostFace& face : oldFaces) {
+            fans += static_cast<std::size_t>(face.cornerCount - 2);
+        }
+        mesh->faces.reserve(fans);
+        mesh->faceData.reserve(fans);
         for (std::size_t f = 0; f < oldFaces.size(); ++f) {
             const HostFace& face = oldFaces[f];
-            const RefFaceData& data = *oldData[f];
+            const RefFaceData& data = oldData[f];
             for (int k = 1; k + 1 < face.cornerCount; ++k) {
                 int index = AppendFace(*mesh, 3, face.groupIndex, face.materialIndex);
-                RefFaceData& out = *mesh->faceData[static_cast<std::size_t>(index)];
-                const std::size_t corners[3] = {0, static_cast<std::size_t>(k), static_cast<std::size_t>(k + 1)};
+                const RefFaceData& out = mesh->faceData[static_cast<std::size_t>(index)];
+                const int corners[3] = {0, k, k + 1};
                 for (int c = 0; c < 3; ++c) {
-                    out.vertexIndices[static_cast<std::size_t>(c)] = data.vertexIndices[corners[c]];
-                    out.coordIndices[static_cast<std::size_t>(c)] = data.coordIndices[corners[c]];
-                    out.cornerUVs[static_cast<std::size_t>(c)] = data.cornerUVs[corners[c]];
+                    out.vertexIndices[c] = data.vertexIndices[corners[c]];
+                    out.coordIndices[c] = data.coordIndices[corners[c]];
+                    out.cornerUVs[c] = data.cornerUVs[corners[c]];
                 }
                 std::memcpy(mesh->faces.back().normal, face.normal, sizeof(face.normal));
             }
         }
+        ReleaseFaces(oldData);
     }
     Sync(scene);
     return 1;
@@ -371,8 +412,7 @@ int OpAllocVertices(HostScene* self, int count) {
         return 0;
     }
     scene->data->vertices.assign(static_cast<std::size_t>(count), HostVertex{});
-    scene->data->weights.clear();
-    scene->data->weights.resize(static_cast<std::size_t>(count));
+    EmptyRuns(scene->data->weights);
     Sync(scene);
     return 1;
 }
@@ -485,6 +525,16 @@ void ReserveRecords(RefSceneData& d) {
     d.animations.reserve(256);
 }
 
+// Empties a group's mesh for the group of the same number in a later scene.
+// Its face records are freed, so a pointer kept into them is caught, and
+// their number is kept to reserve.
+void EmptyMesh(RefMeshData& mesh) {
+    mesh.room = mesh.faces.size();
+    mesh.faces = {};
+    mesh.faceData.clear();
+    EmptyRuns(mesh.runs);
+}
+
 // Empties the lists of `from` and hands their storage to the empty ones of `to`.
 template <typename... Records>
 void TakeRoom(RefSceneData& from, RefSceneData& to, std::vector<Records> RefSceneData::*... lists) {
@@ -507,7 +557,18 @@ void RefSceneReset(RefScene* scene) {
     RefSceneData* old = scene->data;
     HostDestroyParentWindow(old->parentWindow);
     auto* fresh = new RefSceneData{};
-    TakeRoom(*old, *fresh, &RefSceneData::vertices, &RefSceneData::weights, &RefSceneData::materials,
+    // The meshes of the groups and the runs keep their room too, emptied.
+    fresh->spareMeshes = std::move(old->spareMeshes);
+    fresh->spareMeshes.resize(std::max(fresh->spareMeshes.size(), old->meshData.size()));
+    for (std::size_t i = 0; i < old->meshData.size(); ++i) {
+        EmptyMesh(*old->meshData[i]);
+        fresh->spareMeshes[i] = std::move(old->meshData[i]);
+    }
+    std::swap(fresh->weights, old->weights);
+    std::swap(fresh->keys, old->keys);
+    EmptyRuns(fresh->weights);
+    EmptyRuns(fresh->keys);
+    TakeRoom(*old, *fresh, &RefSceneData::vertices, &RefSceneData::materials,
              &RefSceneData::materialData, &RefSceneData::groups, &RefSceneData::meshes, &RefSceneData::meshData,
              &RefSceneData::bones, &RefSceneData::animations, &RefSceneData::animationData, &RefSceneData::placedA,
              &RefSceneData::placedB, &RefSceneData::texCoords);
@@ -556,7 +617,6 @@ int RefAddVertex(RefScene* scene, float x, float y, float z) {
     vertex.position[1] = y;
     vertex.position[2] = z;
     d.vertices.push_back(vertex);
-    d.weights.emplace_back();
     Sync(scene);
     return static_cast<int>(d.vertices.size()) - 1;
 }
@@ -570,11 +630,9 @@ void RefSetVertexNormal(RefScene* scene, int vertex, float x, float y, float z) 
 
 void RefSetVertexWeights(RefScene* scene, int vertex, const std::vector<HostSkinWeight>& weights) {
     RefSceneData& d = *scene->data;
-    auto& stored = d.weights.at(static_cast<std::size_t>(vertex));
-    stored = std::make_unique<std::vector<HostSkinWeight>>(weights);
-    HostVertex& v = d.vertices[static_cast<std::size_t>(vertex)];
-    v.weightCount = static_cast<std::int32_t>(stored->size());
-    v.weights = stored->empty() ? nullptr : stored->data();
+    HostVertex& v = d.vertices.at(static_cast<std::size_t>(vertex));
+    v.weightCount = static_cast<std::int32_t>(weights.size());
+    v.weights = CopyRun(d.weights, weights);
 }
 
 int RefAddMaterial(RefScene* scene, const std::string& name, const std::string& texturePath, int layerKind) {
@@ -595,7 +653,7 @@ int RefAddFace(RefScene* scene, int group, const std::vector<int>& vertexIndices
     RefMeshData& mesh = *scene->data->meshData.at(static_cast<std::size_t>(group));
     int corners = static_cast<int>(vertexIndices.size());
     int index = AppendFace(mesh, corners, group, material);
-    RefFaceData& data = *mesh.faceData[static_cast<std::size_t>(index)];
+    const RefFaceData& data = mesh.faceData[static_cast<std::size_t>(index)];
     for (std::size_t c = 0; c < vertexIndices.size(); ++c) {
         data.vertexIndices[c] = vertexIndices[c];
         data.coordIndices[c] = c < coordIndices.size() ? coordIndices[c] : 0;
@@ -655,19 +713,17 @@ int RefAddAnimation(RefScene* scene, const std::string& name, float frameRate, f
 void RefSetTrack(RefScene* scene, int animation, int bone, const std::vector<HostVectorKey>& positions,
                  const std::vector<HostRotationKey>& rotations, const std::vector<HostVectorKey>& scales) {
     RefAnimationData& data = *scene->data->animationData.at(static_cast<std::size_t>(animation));
-    while (data.tracks.size() <= static_cast<std::size_t>(bone)) {
-        data.tracks.push_back(HostBoneTrack{});
-        data.trackData.push_back(std::make_unique<RefTrackData>());
+    if (data.tracks.size() <= static_cast<std::size_t>(bone)) {
+        data.tracks.resize(static_cast<std::size_t>(bone) + 1, HostBoneTrack{});
     }
-    RefTrackData& keys = *data.trackData[static_cast<std::size_t>(bone)];
-    keys = RefTrackData{positions, rotations, scales};
+    RefRuns& keys = scene->data->keys;
     HostBoneTrack& track = data.tracks[static_cast<std::size_t>(bone)];
-    track.positionKeyCount = static_cast<std::int32_t>(keys.positions.size());
-    track.positionKeys = keys.positions.empty() ? nullptr : keys.positions.data();
-    track.rotationKeyCount = static_cast<std::int32_t>(keys.rotations.size());
-    track.rotationKeys = keys.rotations.empty() ? nullptr : keys.rotations.data();
-    track.scaleKeyCount = static_cast<std::int32_t>(keys.scales.size());
-    track.scaleKeys = keys.scales.empty() ? nullptr : keys.scales.data();
+    track.positionKeyCount = static_cast<std::int32_t>(positions.size());
+    track.positionKeys = CopyRun(keys, positions);
+    track.rotationKeyCount = static_cast<std::int32_t>(rotations.size());
+    track.rotationKeys = CopyRun(keys, rotations);
+    track.scaleKeyCount = static_cast<std::int32_t>(scales.size());
+    track.scaleKeys = CopyRun(keys, scales);
     Sync(scene);
 }
 
@@ -700,3 +756,5 @@ std::string RefMaterialName(RefScene* scene, int material) {
 }
 
 void* RefParentWindow(RefScene* scene) { return scene->data->parentWindow; }
+
+CORVANE_HARNESS_END

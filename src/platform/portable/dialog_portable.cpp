@@ -218,6 +218,7 @@ int PlatformRunDialog(void* instance, int templateId, WindowHandle, DialogProced
     PortableDialog dialog{};
     dialog.source = source;
     dialog.window.rect = {0, 0, PixelsX(source->width), PixelsY(source->height)};
+    dialog.controls.reserve(static_cast<std::size_t>(source->controlCount > 0 ? source->controlCount : 0));
     for (int i = 0; i < source->controlCount; ++i) {
         const PortableControlTemplate& control = source->controls[i];
         dialog.controls.push_back(PortableControl{&control, control.text, {}, -1});

@@ -2,14 +2,21 @@
 // plug-in uses: what tests of the plug-in rely on must hold here first.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/call_log.h"
+#include "host/ref_runs.h"
 #include "host/ref_scene.h"
 #include "host_api/host_ops.h"
 #include "support/test_env.h"
 #include "util/text.h"
+
+#if defined(CORVANE_REF_RUNS_POISONED)
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace {
 
@@ -180,6 +187,117 @@ TEST(RefHostScene, TimeRangeAndMaterialCounts) {
     PreMaterialCheck(host);
     EXPECT_EQ(host->groups.items[0].materialCount, 2);
     EXPECT_EQ(host->groups.items[1].materialCount, 1);
+    // A material used again, a face without one and a group without faces.
+    int c = RefAddGroup(scene, "c");
+    RefAddFace(scene, a, {0, 1, 2}, {}, 0);
+    RefAddFace(scene, b, {0, 1, 2}, {}, -1);
+    PreMaterialCheck(host);
+    EXPECT_EQ(host->groups.items[a].materialCount, 2);
+    EXPECT_EQ(host->groups.items[b].materialCount, 1);
+    EXPECT_EQ(host->groups.items[c].materialCount, 0);
+    RefSceneDestroy(scene);
+}
+
+namespace {
+
+// Corners of face f: 3 to 7, so that faces of every size share the blocks.
+int CornersOf(int f) { return 3 + f % 5; }
+
+// Adds `faces` faces to a new group of `scene`, each corner naming vertex
+// f * 10 + c and coordinate f * 10 + c + 5, and marks every corner's
+// coordinates with its own value.
+int AddMarkedFaces(RefScene* scene, int faces) {
+    int group = RefAddGroup(scene, "body");
+    for (int f = 0; f < faces; ++f) {
+        std::vector<int> vertices;
+        std::vector<int> coords;
+        for (int c = 0; c < CornersOf(f); ++c) {
+            vertices.push_back(f * 10 + c);
+            coords.push_back(f * 10 + c + 5);
+        }
+        RefAddFace(scene, group, vertices, coords, f % 3);
+    }
+    const HostMesh& mesh = RefSceneHost(scene)->meshes.items[group];
+    for (int f = 0; f < faces; ++f) {
+        for (int c = 0; c < CornersOf(f); ++c) {
+            mesh.faces[f].uv->cornerUVs[c].u = static_cast<float>(f);
+            mesh.faces[f].uv->cornerUVs[c].v = static_cast<float>(c);
+        }
+    }
+    return group;
+}
+
+}  // namespace
+
+TEST(RefHostScene, FacesOfManySizesKeepTheirOwnArrays) {
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    const int faces = 300;
+    const int group = AddMarkedFaces(scene, faces);
+    const HostMesh& mesh = host->meshes.items[group];
+    ASSERT_EQ(mesh.faceCount, faces);
+    for (int f = 0; f < faces; ++f) {
+        const HostFace& face = mesh.faces[f];
+        ASSERT_EQ(face.cornerCount, CornersOf(f));
+        EXPECT_EQ(face.materialIndex, f % 3);
+        for (int c = 0; c < face.cornerCount; ++c) {
+            EXPECT_EQ(face.vertexIndices[c], f * 10 + c) << f << "," << c;
+            EXPECT_EQ(face.uv->coordIndices[c], f * 10 + c + 5) << f << "," << c;
+            EXPECT_EQ(face.uv->cornerUVs[c].u, static_cast<float>(f)) << f << "," << c;
+            EXPECT_EQ(face.uv->cornerUVs[c].v, static_cast<float>(c)) << f << "," << c;
+        }
+    }
+
+    // Every fan keeps the first corner and the pair it spans.
+    ASSERT_EQ(Triangulate(host), 1);
+    const HostMesh& fans = host->meshes.items[group];
+    int at = 0;
+    for (int f = 0; f < faces; ++f) {
+        for (int k = 1; k + 1 < CornersOf(f); ++k, ++at) {
+            ASSERT_LT(at, fans.faceCount);
+            const HostFace& fan = fans.faces[at];
+            const int corners[3] = {0, k, k + 1};
+            for (int c = 0; c < 3; ++c) {
+                EXPECT_EQ(fan.vertexIndices[c], f * 10 + corners[c]) << f << "," << k;
+                EXPECT_EQ(fan.uv->coordIndices[c], f * 10 + corners[c] + 5) << f << "," << k;
+                EXPECT_EQ(fan.uv->cornerUVs[c].v, static_cast<float>(corners[c])) << f << "," << k;
+            }
+        }
+    }
+    EXPECT_EQ(at, fans.faceCount);
+    RefSceneDestroy(scene);
+}
+
+TEST(RefHostScene, AResetSceneGivesNewFacesZeroArrays) {
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    AddMarkedFaces(scene, 40);
+    ASSERT_EQ(Triangulate(host), 1);
+    RefSceneReset(scene);
+    // The same group again, its faces made without coordinates.
+    int group = RefAddGroup(scene, "again");
+    for (int f = 0; f < 40; ++f) {
+        RefAddFace(scene, group, std::vector<int>(static_cast<std::size_t>(CornersOf(f)), 1));
+    }
+    for (int f = 0; f < 40; ++f) {
+        const HostFace& face = host->meshes.items[group].faces[f];
+        for (int c = 0; c < CornersOf(f); ++c) {
+            EXPECT_EQ(face.uv->coordIndices[c], 0) << f;
+            EXPECT_EQ(face.uv->cornerUVs[c].u, 0.0f) << f;
+            EXPECT_EQ(face.uv->cornerUVs[c].v, 0.0f) << f;
+        }
+    }
+    ASSERT_EQ(AllocFaces(&host->meshes.items[group], 60), 1);
+    const HostMesh& mesh = host->meshes.items[group];
+    ASSERT_EQ(mesh.faceCount, 60);
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(mesh.faces[f].vertexIndices[c], 0) << f;
+            EXPECT_EQ(mesh.faces[f].uv->coordIndices[c], 0) << f;
+            EXPECT_EQ(mesh.faces[f].uv->cornerUVs[c].u, 0.0f) << f;
+            EXPECT_EQ(mesh.faces[f].uv->cornerUVs[c].v, 0.0f) << f;
+        }
+    }
     RefSceneDestroy(scene);
 }
 
@@ -205,3 +323,29 @@ TEST(RefHostScene, ResetGivesTheSceneOfACreate) {
     RefSceneDestroy(scene);
     RefSceneDestroy(fresh);
 }
+
+#if defined(CORVANE_REF_RUNS_POISONED)
+TEST(RefHostScene, UnderAddressSanitizerReplacedFaceArraysArePoisoned) {
+    RefScene* scene = RefSceneCreate();
+    HostScene* host = RefSceneHost(scene);
+    const int group = AddMarkedFaces(scene, 10);
+    const HostFace polygon = host->meshes.items[group].faces[0];
+    const std::int32_t* polygonCoords = polygon.uv->coordIndices;
+    // Past the last corner of a face is not readable.
+    EXPECT_TRUE(__asan_address_is_poisoned(polygon.vertexIndices + polygon.cornerCount));
+    ASSERT_EQ(Triangulate(host), 1);
+    EXPECT_TRUE(__asan_address_is_poisoned(polygon.vertexIndices));
+    EXPECT_TRUE(__asan_address_is_poisoned(polygonCoords));
+    EXPECT_TRUE(__asan_address_is_poisoned(polygon.uv));
+    const HostFace fan = host->meshes.items[group].faces[0];
+    EXPECT_FALSE(__asan_address_is_poisoned(fan.vertexIndices + 2));
+    ASSERT_EQ(AllocFaces(&host->meshes.items[group], 2), 1);
+    EXPECT_TRUE(__asan_address_is_poisoned(fan.vertexIndices));
+    // A reset empties the runs of the faces that were left.
+    const HostFace allocated = host->meshes.items[group].faces[0];
+    EXPECT_FALSE(__asan_address_is_poisoned(allocated.uv));
+    RefSceneReset(scene);
+    EXPECT_TRUE(__asan_address_is_poisoned(allocated.uv));
+    RefSceneDestroy(scene);
+}
+#endif
