@@ -1,11 +1,15 @@
 #include "md2tool/tool_files.h"
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <system_error>
+#include <thread>
 
 #include "md2/md2_format.h"
 #include "md2tool/large_bytes.h"
@@ -82,23 +86,81 @@ bool WritePieces(const std::filesystem::path& path, const BytePieceSource& sourc
     return made && !file.fail();
 }
 
-// True when the file holds exactly what the source makes, compared a piece at a time.
-bool ReadsBackAs(const std::filesystem::path& path, const BytePieceSource& source) {
-    std::ifstream in(path, std::ios::binary);
-    static constexpr std::size_t kPiece = std::size_t{2} << 20;
-    const LargeBytes buffer = NewLargeBytes(kPiece);
-    const bool same = in && buffer && source([&in, &buffer](std::span<const std::uint8_t> piece) {
-        while (!piece.empty()) {
-            const std::size_t n = std::min(kPiece, piece.size());
-            in.read(reinterpret_cast<char*>(buffer.get()), static_cast<std::streamsize>(n));
-            if (static_cast<std::size_t>(in.gcount()) != n || std::memcmp(buffer.get(), piece.data(), n) != 0) {
-                return false;
+// Writes what the source makes while a second thread runs the source again
+// and compares each piece with the bytes read back from the file, once they
+// are written: the writing and the reading back take two processors where
+// there are two. The file must then hold the source's bytes, no more and no
+// fewer.
+enum class WriteResult { kWritten, kNotWritten, kNotReadBack };
+WriteResult WriteReadingBack(const std::filesystem::path& path, const BytePieceSource& source) {
+    // Neither stream buffers, so that what `written` counts is in the file.
+    std::ofstream file;
+    file.rdbuf()->pubsetbuf(nullptr, 0);
+    file.open(path, std::ios::binary | std::ios::trunc);
+    std::ifstream in;
+    in.rdbuf()->pubsetbuf(nullptr, 0);
+    in.open(path, std::ios::binary);
+    if (!file || !in) {
+        return WriteResult::kNotWritten;
+    }
+    std::mutex lock;
+    std::condition_variable progress;
+    std::uint64_t written = 0;   // under `lock`
+    bool writing = true;         // under `lock`
+    std::atomic<bool> differs{false};
+    std::uint64_t readTotal = 0;
+    bool same = false;
+    const auto readBack = [&] {
+        static constexpr std::size_t kPiece = std::size_t{2} << 20;
+        const LargeBytes buffer = NewLargeBytes(kPiece);
+        same = buffer && source([&](std::span<const std::uint8_t> piece) {
+            while (!piece.empty()) {
+                const std::size_t n = std::min(kPiece, piece.size());
+                {
+                    std::unique_lock<std::mutex> held(lock);
+                    progress.wait(held, [&] { return written >= readTotal + n || !writing; });
+                    if (written < readTotal + n) {
+                        return false;  // the writer stopped short
+                    }
+                }
+                in.read(reinterpret_cast<char*>(buffer.get()), static_cast<std::streamsize>(n));
+                if (static_cast<std::size_t>(in.gcount()) != n || std::memcmp(buffer.get(), piece.data(), n) != 0) {
+                    return false;
+                }
+                readTotal += n;
+                piece = piece.subspan(n);
             }
-            piece = piece.subspan(n);
+            return true;
+        });
+        differs = !same;
+    };
+    std::thread reader;
+    try {
+        reader = std::thread(readBack);
+    } catch (const std::system_error&) {
+        return WriteResult::kNotWritten;  // no thread to be had
+    }
+    const bool made = source([&](std::span<const std::uint8_t> piece) {
+        file.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
+        if (!file || differs) {
+            return false;
         }
+        const std::lock_guard<std::mutex> held(lock);
+        written += piece.size();
+        progress.notify_one();
         return true;
     });
-    return same && in.peek() == std::char_traits<char>::eof();
+    file.close();
+    {
+        const std::lock_guard<std::mutex> held(lock);
+        writing = false;
+        progress.notify_one();
+    }
+    reader.join();
+    if (!differs && (!made || file.fail())) {
+        return WriteResult::kNotWritten;
+    }
+    return same && readTotal == written ? WriteResult::kWritten : WriteResult::kNotReadBack;
 }
 
 // True when `bytes` are exactly what the source makes.
@@ -123,10 +185,13 @@ bool ReplaceWith(const std::string& path, const BytePieceSource& source, const R
     const bool existed = std::filesystem::exists(target, ignored);
     std::string why;
     std::vector<std::uint8_t> readBack;
-    if (!WritePieces(temporary, source)) {
+    const WriteResult written = check ? (WritePieces(temporary, source) ? WriteResult::kWritten
+                                                                        : WriteResult::kNotWritten)
+                                      : WriteReadingBack(temporary, source);
+    if (written == WriteResult::kNotWritten) {
         why = "cannot write " + temporaryName + " beside it";
-    } else if (check ? !ReadWhole(temporary, temporaryName, &readBack, &why) || !SameAs(readBack, source)
-                     : !ReadsBackAs(temporary, source)) {
+    } else if (written == WriteResult::kNotReadBack ||
+               (check && (!ReadWhole(temporary, temporaryName, &readBack, &why) || !SameAs(readBack, source)))) {
         why = "the written bytes do not read back";
     } else if (check && !check(readBack, &why)) {
         why = "the written file fails its check: " + why;
@@ -159,17 +224,23 @@ bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, st
 }
 
 bool ReadFileLarge(const std::string& path, ToolFileBytes* file, std::string* error) {
+    file->mapped = MapWholeFile(ToolPath(path), kMd2LargestOffset, &file->length);
+    if (file->mapped) {
+        file->data = file->mapped.get();
+        return true;
+    }
     std::size_t length = 0;
     if (!FileLength(ToolPath(path), path, &length, error)) {
         return false;
     }
-    file->bytes = NewLargeBytes(length);
+    file->read = NewLargeBytes(length);
+    file->data = file->read.get();
     file->length = length;
-    if (!file->bytes) {
+    if (!file->read) {
         *error = "not enough memory to read " + path;
         return false;
     }
-    return ReadInto(ToolPath(path), path, file->bytes.get(), length, error);
+    return ReadInto(ToolPath(path), path, file->read.get(), length, error);
 }
 
 bool WriteFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes, const ReadBackCheck& check,

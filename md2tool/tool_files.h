@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "md2tool/large_bytes.h"
+#include "md2tool/mapped_file.h"
 
 // The path of a UTF-8 name, and the UTF-8 name of a path.
 std::filesystem::path ToolPath(const std::string& utf8);
@@ -21,9 +22,12 @@ std::string ToolPathText(const std::filesystem::path& path);
 // or is 2 GiB or more.
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* error);
 
-// A whole file in a buffer on large pages where the system offers them.
+// A whole file, mapped where the system can map it, else read into a buffer
+// on large pages where the system offers them.
 struct ToolFileBytes {
-    LargeBytes bytes;
+    MappedFile mapped;
+    LargeBytes read;
+    const std::uint8_t* data = nullptr;  // into one of the two
     std::size_t length = 0;
 };
 // As ReadFileBytes, for files large enough that filling fresh memory costs.

@@ -99,8 +99,8 @@ void ReleaseToolModel(Md2Model* model) { ReleaseMd2Model(model); }
 bool OpenToolModel(const std::string& path, ToolFileBytes* file, Md2FileView* view, Md2Model* model, std::string* error) {
     std::string why;
     if (ReadFileLarge(path, file, &why)) {
-        if (OpenMd2View(file->bytes.get(), file->length, view, &why) &&
-            LoadModelForTool(file->bytes.get(), file->length, model, &why)) {
+        if (OpenMd2View(file->data, file->length, view, &why) &&
+            LoadModelForTool(file->data, file->length, model, &why)) {
             return true;
         }
         why = path + ": " + why;

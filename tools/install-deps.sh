@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 fonts-wine xvfb xauth x11-apps imagemagick
-  assimp-utils assimp-testmodels libassimp-dev nlohmann-json3-dev time
+  assimp-utils assimp-testmodels libassimp-dev nlohmann-json3-dev rapidjson-dev time
   libosmesa6-dev libstb-dev pkg-config hyperfine unzip
 )
 missing=()

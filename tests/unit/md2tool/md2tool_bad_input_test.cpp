@@ -2,7 +2,10 @@
 // wrong, and no output file left behind (nor the temporary one).
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <span>
 
 #include "md2/md2_format.h"
 #include "md2tool/md2_file_view.h"
@@ -132,6 +135,64 @@ TEST(Md2ToolBadInput, AFileThatFailsItsCheckLeavesTheTargetAlone) {
     ASSERT_TRUE(ReadFileBytes(target, &kept, &error));
     EXPECT_EQ(kept, bytes);
     EXPECT_EQ(FilesIn(dir), 1u);
+}
+
+// Bytes made a piece at a time are read back by a second run of their maker
+// while they are written: bytes that differ, or one more or fewer, never
+// replace the target, and nothing is left beside it.
+TEST(Md2ToolBadInput, PiecesThatDoNotReadBackLeaveTheTargetAlone) {
+    const std::string dir = TestTempDir("md2tool-pieces");
+    const std::string target = dir + "model.glb";
+    constexpr std::size_t kBig = std::size_t{5} << 20;  // several pieces of the reading back
+    struct Case {
+        const char* name;
+        std::size_t first;   // the bytes one run makes
+        std::size_t second;  // and the other
+        bool lastDiffers;
+    };
+    const Case cases[] = {
+        {"the same bytes", kBig, kBig, false},
+        {"the last byte differs", kBig, kBig, true},
+        {"a byte more", kBig, kBig + 1, false},
+        {"a byte fewer", kBig, kBig - 1, false},
+        {"nothing, then a byte", 0, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(WriteTestFile(target, "the user's model"));
+        std::atomic<int> runs{0};
+        const BytePieceSource source = [&](const BytePieces& put) {
+            const bool other = runs++ == 1;
+            std::vector<std::uint8_t> bytes(other ? c.second : c.first);
+            for (std::size_t i = 0; i < bytes.size(); ++i) {
+                bytes[i] = static_cast<std::uint8_t>(i * 7 + i / 251);
+            }
+            if (other && c.lastDiffers) {
+                bytes.back() ^= 1;
+            }
+            // Pieces of odd sizes, so that they fall across the reading's.
+            const std::span<const std::uint8_t> all(bytes);
+            for (std::size_t at = 0; at < all.size(); at += 3'000'001) {
+                if (!put(all.subspan(at, std::min<std::size_t>(3'000'001, all.size() - at)))) {
+                    return false;
+                }
+            }
+            return true;
+        };
+        std::string error;
+        const bool same = c.first == c.second && !c.lastDiffers;
+        EXPECT_EQ(WriteFileReplacingPieces(target, source, &error), same) << error;
+        std::vector<std::uint8_t> after;
+        ASSERT_TRUE(ReadFileBytes(target, &after, &error));
+        if (same) {
+            EXPECT_EQ(after.size(), kBig);
+        } else {
+            EXPECT_EQ(std::string(after.begin(), after.end()), "the user's model");
+            EXPECT_NE(error.find("model.glb: the written bytes do not read back; the file was left as it was"),
+                      std::string::npos) << error;
+        }
+        EXPECT_EQ(FilesIn(dir), 1u);
+    }
 }
 
 // A file the tool's own checks take but the plug-in's reader refuses: the
