@@ -1,23 +1,21 @@
 #include "md2tool/gltf_writer.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <memory>
 #include <utility>
 
-#include <nlohmann/json.hpp>
-
 #include "md2/md2_frame_positions.h"
 #include "md2/md2_normals.h"
 #include "md2tool/frame_choice.h"
 #include "md2tool/gl_commands.h"
+#include "md2tool/json_out.h"
 #include "md2tool/large_bytes.h"
 
 namespace {
-
-using nlohmann::json;
 
 constexpr int kFloat = 5126;
 constexpr int kUnsignedShort = 5123;
@@ -58,9 +56,7 @@ Mesh BuildMesh(const Md2Model& model) {
 }
 
 // glTF's axes from the model's: (x, y, z) -> (x, z, -y).
-struct Vec3 {
-    float v[3];
-};
+using Vec3 = GltfVec3;
 Vec3 TurnAxes(float x, float y, float z) { return {{x, z, -y}}; }
 
 Vec3 NormalOf(std::uint8_t index) {
@@ -71,70 +67,148 @@ Vec3 NormalOf(std::uint8_t index) {
     return TurnAxes(n[0], n[1], n[2]);
 }
 
-// One frame as the reader decodes it, read per glTF vertex.
-struct FrameCorners {
-    const Md2Frame& frame;
-    const std::vector<int>& cornerVertices;
-    float scale;
-    Md2AxisValues table;
+Vec3 Minus(const Vec3& a, const Vec3& b) { return {{a.v[0] - b.v[0], a.v[1] - b.v[1], a.v[2] - b.v[2]}}; }
 
-    FrameCorners(const Md2Model& model, const std::vector<int>& corners, int index, float s)
-        : frame(model.frames[index]), cornerVertices(corners), scale(s) {
-        TabulateMd2Frame(frame, &table);
+using FrameValues = GltfFrameValues;
+
+// A file vertex's position in glTF's axes, at the given scale.
+Vec3 PositionOf(const Md2AxisValues& table, const std::uint8_t* vertex, float scale) {
+    const Md2Position p = Md2VertexPosition(table, vertex);
+    return TurnAxes(p.x * scale, p.y * scale, p.z * scale);
+}
+
+// The values of the file vertices in `used`, less `base`'s when given.
+void DecodeFrame(const Md2Model& model, int index, float scale, const std::vector<int>& used, const FrameValues* base,
+                 FrameValues* out) {
+    const Md2Frame& frame = model.frames[index];
+    Md2AxisValues table;
+    TabulateMd2Frame(frame, &table);
+    out->positions.resize(static_cast<std::size_t>(frame.vertexCount));
+    out->normals.resize(static_cast<std::size_t>(frame.vertexCount));
+    for (const int v : used) {
+        const std::uint8_t* vertex = frame.vertices + static_cast<std::size_t>(v) * kMd2VertexBytes;
+        const Vec3 position = PositionOf(table, vertex, scale);
+        const Vec3 normal = NormalOf(vertex[3]);
+        out->positions[static_cast<std::size_t>(v)] =
+            base == nullptr ? position : Minus(position, base->positions[static_cast<std::size_t>(v)]);
+        out->normals[static_cast<std::size_t>(v)] =
+            base == nullptr ? normal : Minus(normal, base->normals[static_cast<std::size_t>(v)]);
     }
-    const std::uint8_t* Vertex(std::size_t corner) const {
-        return frame.vertices + static_cast<std::size_t>(cornerVertices[corner]) * kMd2VertexBytes;
-    }
-    Vec3 Position(std::size_t corner) const {
-        const Md2Position p = Md2VertexPosition(table, Vertex(corner));
-        return TurnAxes(p.x * scale, p.y * scale, p.z * scale);
-    }
-    Vec3 Normal(std::size_t corner) const { return NormalOf(Vertex(corner)[3]); }
-};
+}
 
 struct Bounds {
     float lo[3] = {std::numeric_limits<float>::infinity(), std::numeric_limits<float>::infinity(),
                    std::numeric_limits<float>::infinity()};
     float hi[3] = {-std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity(),
                    -std::numeric_limits<float>::infinity()};
+    float probe = 0;  // stays 0 while every value is finite: inf x 0 and NaN x 0 are NaN
     void Add(const Vec3& p) {
         for (int a = 0; a < 3; ++a) {
             lo[a] = std::min(lo[a], p.v[a]);
             hi[a] = std::max(hi[a], p.v[a]);
+            probe += p.v[a] * 0.0f;
         }
     }
+    bool Finite() const { return probe == 0; }  // glTF holds finite numbers only
 };
 
-Vec3 Minus(const Vec3& a, const Vec3& b) { return {{a.v[0] - b.v[0], a.v[1] - b.v[1], a.v[2] - b.v[2]}}; }
+// The bounds of a frame's positions less `base`'s, over the vertices in `used`.
+Bounds DeltaBounds(const Md2Model& model, int index, float scale, const std::vector<int>& used, const FrameValues& base) {
+    const Md2Frame& frame = model.frames[index];
+    Md2AxisValues table;
+    TabulateMd2Frame(frame, &table);
+    Bounds bounds;
+    for (const int v : used) {
+        const Vec3 position = PositionOf(table, frame.vertices + static_cast<std::size_t>(v) * kMd2VertexBytes, scale);
+        bounds.Add(Minus(position, base.positions[static_cast<std::size_t>(v)]));
+    }
+    return bounds;
+}
 
-// The document's accessors, buffer views and where each lies in the buffer.
+// The document's buffer views and accessors: arrays of one kind share a
+// view, so that a thousand frames make a thousand accessors but no more
+// views.
+struct View {
+    std::uint64_t offset;
+    std::uint64_t length;
+    int target;  // 0: none
+    int stride;  // 0: none
+};
+struct Accessor {
+    int view;
+    std::uint64_t offset;
+    int componentType;
+    std::size_t count;
+    int components;  // 1, 2 or 3: SCALAR, VEC2 or VEC3
+    bool bounded;    // min and max below stated
+    float min[3];
+    float max[3];
+};
 struct Layout {
-    json accessors = json::array();
-    json views = json::array();
+    std::vector<View> views;
+    std::vector<Accessor> accessors;
     std::uint64_t bytes = 0;
 
     // A buffer view of `length` bytes at the end; answers its index.
-    int View(std::uint64_t length, int target) {
-        json view = {{"buffer", 0}, {"byteOffset", bytes}, {"byteLength", length}};
-        if (target != 0) {
-            view["target"] = target;
-        }
-        views.push_back(std::move(view));
+    int AddView(std::uint64_t length, int target, int stride = 0) {
+        views.push_back({bytes, length, target, stride});
         bytes += Padded(length);
         return static_cast<int>(views.size()) - 1;
     }
-    // An accessor over a view of its own; answers the accessor's index.
-    int Accessor(int componentType, std::size_t componentBytes, std::size_t count, const char* type, int components,
-                 int target) {
-        const int view = View(static_cast<std::uint64_t>(count) * components * componentBytes, target);
-        accessors.push_back({{"bufferView", view}, {"componentType", componentType}, {"count", count}, {"type", type}});
+    // An accessor at `offset` bytes into `view`; answers its index.
+    int AddAccessor(int view, std::uint64_t offset, int componentType, std::size_t count, int components) {
+        accessors.push_back({view, offset, componentType, count, components, false, {}, {}});
         return static_cast<int>(accessors.size()) - 1;
+    }
+    void Bound(int accessor, const Bounds& bounds) {
+        Accessor& a = accessors[static_cast<std::size_t>(accessor)];
+        a.bounded = true;
+        std::copy(bounds.lo, bounds.lo + 3, a.min);
+        std::copy(bounds.hi, bounds.hi + 3, a.max);
     }
 };
 
-void SetBounds(json& accessor, const Bounds& bounds) {
-    accessor["min"] = {bounds.lo[0], bounds.lo[1], bounds.lo[2]};
-    accessor["max"] = {bounds.hi[0], bounds.hi[1], bounds.hi[2]};
+void PutLayout(JsonOut& json, const Layout& layout) {
+    const char* const types[] = {"", "SCALAR", "VEC2", "VEC3"};
+    const auto numbers = [&](const char* key, const float* values, int count) {
+        json.Array(key, [&] {
+            for (int i = 0; i < count; ++i) {
+                json.Number(nullptr, values[i]);
+            }
+        });
+    };
+    json.Array("accessors", [&] {
+        for (const Accessor& a : layout.accessors) {
+            json.Object(nullptr, [&] {
+                json.Int("bufferView", a.view);
+                if (a.offset != 0) {
+                    json.Int("byteOffset", static_cast<std::int64_t>(a.offset));
+                }
+                json.Int("componentType", a.componentType);
+                json.Int("count", static_cast<std::int64_t>(a.count));
+                json.Literal("type", types[a.components]);
+                if (a.bounded) {
+                    numbers("min", a.min, a.components);
+                    numbers("max", a.max, a.components);
+                }
+            });
+        }
+    });
+    json.Array("bufferViews", [&] {
+        for (const View& v : layout.views) {
+            json.Object(nullptr, [&] {
+                json.Int("buffer", 0);
+                json.Int("byteOffset", static_cast<std::int64_t>(v.offset));
+                json.Int("byteLength", static_cast<std::int64_t>(v.length));
+                if (v.stride != 0) {
+                    json.Int("byteStride", v.stride);
+                }
+                if (v.target != 0) {
+                    json.Int("target", v.target);
+                }
+            });
+        }
+    });
 }
 
 // Pieces gathered into a buffer of a fixed size and handed on when it fills.
@@ -206,8 +280,18 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
     static_assert(sizeof(Vec3) == 12);
     const Mesh mesh = BuildMesh(model);
     out->cornerVertices.clear();
+    // Every frame has the header's vertex count, which the triangles' indices were checked against.
+    const int fileVertices = view.header.num_xyz;
+    std::vector<bool> isUsed(static_cast<std::size_t>(fileVertices), false);
     for (const Corner& corner : mesh.corners) {
         out->cornerVertices.push_back(corner.vertex);
+        isUsed[static_cast<std::size_t>(corner.vertex)] = true;
+    }
+    out->usedVertices.clear();
+    for (int v = 0; v < fileVertices; ++v) {
+        if (isUsed[static_cast<std::size_t>(v)]) {
+            out->usedVertices.push_back(v);
+        }
     }
     const std::size_t vertexCount = mesh.corners.size();
     const std::size_t targetCount = options.frames.size();
@@ -223,120 +307,221 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
     }
 
     // The first pass: the bounds every position accessor states.
-    std::vector<Vec3> basePositions(vertexCount);
-    std::vector<Vec3> baseNormals(vertexCount);
-    const FrameCorners base(model, out->cornerVertices, options.frames[0], options.scale);
+    FrameValues& base = out->base;
+    DecodeFrame(model, options.frames[0], options.scale, out->usedVertices, nullptr, &base);
     Bounds baseBounds;
-    for (std::size_t i = 0; i < vertexCount; ++i) {
-        basePositions[i] = base.Position(i);
-        baseNormals[i] = base.Normal(i);
-        baseBounds.Add(basePositions[i]);
+    for (const int v : out->usedVertices) {
+        baseBounds.Add(base.positions[static_cast<std::size_t>(v)]);
     }
     std::vector<Bounds> targetBounds(targetCount);
     for (std::size_t t = 0; t < targetCount; ++t) {
-        const FrameCorners frame(model, out->cornerVertices, options.frames[t], options.scale);
-        for (std::size_t i = 0; i < vertexCount; ++i) {
-            targetBounds[t].Add(Minus(frame.Position(i), basePositions[i]));
+        targetBounds[t] = DeltaBounds(model, options.frames[t], options.scale, out->usedVertices, base);
+    }
+
+    for (std::size_t t = 0; t <= targetCount; ++t) {
+        const Bounds& bounds = t == 0 ? baseBounds : targetBounds[t - 1];
+        if (!bounds.Finite()) {
+            const int frame = options.frames[t == 0 ? 0 : t - 1];
+            *error = "frame " + std::to_string(frame) + " \"" + Utf8Text(model.frames[frame].name) +
+                     "\" has positions that are not finite single-precision numbers, which glTF cannot hold";
+            return false;
         }
     }
 
-    // The document.
+    // Where everything lies: the indices, the texture coordinates and every
+    // array of three floats each in a view of their own, then the
+    // animations' keys and the images.
     Layout layout;
     const bool wide = vertexCount > 0xFFFF;
-    const int indices = layout.Accessor(wide ? kUnsignedInt : kUnsignedShort, wide ? 4 : 2, mesh.indices.size(),
-                                        "SCALAR", 1, kElementArrayBuffer);
-    const int texCoords = layout.Accessor(kFloat, 4, vertexCount, "VEC2", 2, kArrayBuffer);
-    const int basePosition = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
-    SetBounds(layout.accessors[static_cast<std::size_t>(basePosition)], baseBounds);
-    const int baseNormal = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
-    json targets = json::array();
-    json targetNames = json::array();
-    std::vector<int> targetPositions(targetCount);
+    const int indices = layout.AddAccessor(layout.AddView(mesh.indices.size() * (wide ? 4 : 2), kElementArrayBuffer), 0,
+                                           wide ? kUnsignedInt : kUnsignedShort, mesh.indices.size(), 1);
+    const int texCoords = layout.AddAccessor(layout.AddView(vertexCount * 8, kArrayBuffer), 0, kFloat, vertexCount, 2);
+    const std::uint64_t arrayBytes = vertexCount * sizeof(Vec3);
+    const int arrays = layout.AddView((2 + 2 * targetCount) * arrayBytes, kArrayBuffer, sizeof(Vec3));
+    const int basePosition = layout.AddAccessor(arrays, 0, kFloat, vertexCount, 3);
+    layout.Bound(basePosition, baseBounds);
+    const int baseNormal = layout.AddAccessor(arrays, arrayBytes, kFloat, vertexCount, 3);
+    const int firstTarget = baseNormal + 1;
     for (std::size_t t = 0; t < targetCount; ++t) {
-        targetPositions[t] = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
-        SetBounds(layout.accessors[static_cast<std::size_t>(targetPositions[t])], targetBounds[t]);
-        const int normal = layout.Accessor(kFloat, 4, vertexCount, "VEC3", 3, kArrayBuffer);
-        targets.push_back({{"POSITION", targetPositions[t]}, {"NORMAL", normal}});
-        targetNames.push_back(model.frames[options.frames[t]].name);
+        layout.Bound(layout.AddAccessor(arrays, (2 + 2 * t) * arrayBytes, kFloat, vertexCount, 3), targetBounds[t]);
+        layout.AddAccessor(arrays, (3 + 2 * t) * arrayBytes, kFloat, vertexCount, 3);
     }
-    json animations = json::array();
+    std::uint64_t keyBytes = 0;
+    for (const FrameGroup& group : groups) {
+        keyBytes += group.frames.size() * (1 + targetCount) * 4;
+    }
+    const int keyView = groups.empty() ? -1 : layout.AddView(keyBytes, 0);
+    const int firstKeys = static_cast<int>(layout.accessors.size());
+    std::uint64_t keyOffset = 0;
     for (const FrameGroup& group : groups) {
         const std::size_t keys = group.frames.size();
-        const int times = layout.Accessor(kFloat, 4, keys, "SCALAR", 1, 0);
-        const float last = static_cast<float>(keys - 1) / options.fps;
-        layout.accessors[static_cast<std::size_t>(times)]["min"] = {0.0};
-        layout.accessors[static_cast<std::size_t>(times)]["max"] = {last};
-        const int weights = layout.Accessor(kFloat, 4, keys * targetCount, "SCALAR", 1, 0);
-        animations.push_back(
-            {{"name", group.name},
-             {"samplers", {{{"input", times}, {"output", weights}, {"interpolation", "LINEAR"}}}},
-             {"channels", {{{"sampler", 0}, {"target", {{"node", 0}, {"path", "weights"}}}}}}});
+        const int times = layout.AddAccessor(keyView, keyOffset, kFloat, keys, 1);
+        Accessor& timeKeys = layout.accessors[static_cast<std::size_t>(times)];
+        timeKeys.bounded = true;
+        timeKeys.min[0] = 0;
+        timeKeys.max[0] = static_cast<float>(keys - 1) / options.fps;
+        layout.AddAccessor(keyView, keyOffset + keys * 4, kFloat, keys * targetCount, 1);
+        keyOffset += keys * (1 + targetCount) * 4;
     }
-    json images = json::array();
-    std::vector<int> imageViews;
-    for (std::size_t i = 0; i < pngs.size(); ++i) {
-        if (options.binary) {
-            imageViews.push_back(layout.View(pngs[i].size(), 0));
-            images.push_back({{"bufferView", imageViews.back()}, {"mimeType", "image/png"}, {"name", skins[i].name}});
-        } else {
-            images.push_back({{"uri", options.imageUris.at(i)}, {"name", skins[i].name}});
-        }
+    const int firstImageView = static_cast<int>(layout.views.size());
+    for (std::size_t i = 0; options.binary && i < pngs.size(); ++i) {
+        layout.AddView(pngs[i].size(), 0);
     }
 
-    json primitive = {{"attributes", {{"POSITION", basePosition}, {"NORMAL", baseNormal}, {"TEXCOORD_0", texCoords}}},
-                      {"indices", indices},
-                      {"material", 0},
-                      {"mode", 4},
-                      {"targets", std::move(targets)}};
-    json document = {{"asset", {{"version", "2.0"}, {"generator", "corvane-md2"}}},
-                     {"scene", 0},
-                     {"scenes", {{{"nodes", {0}}}}},
-                     {"nodes", {{{"mesh", 0}, {"name", "model"}}}},
-                     {"meshes", {{{"primitives", {std::move(primitive)}},
-                                  {"extras", {{"targetNames", std::move(targetNames)}}}}}},
-                     {"accessors", std::move(layout.accessors)},
-                     {"bufferViews", std::move(layout.views)}};
-    json materials = json::array();
-    for (std::size_t i = 0; i < skins.size(); ++i) {
-        materials.push_back({{"name", skins[i].name},
-                             {"pbrMetallicRoughness",
-                              {{"baseColorTexture", {{"index", i}}}, {"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}});
-    }
-    if (skins.empty()) {
-        materials.push_back(
-            {{"name", "untextured"}, {"pbrMetallicRoughness", {{"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}});
-    } else {
-        json textures = json::array();
-        for (std::size_t i = 0; i < skins.size(); ++i) {
-            textures.push_back({{"sampler", 0}, {"source", i}});
+    // The document, about 150 characters an accessor.
+    JsonOut json;
+    json.text.reserve(4096 + 150 * layout.accessors.size() + 60 * targetCount);
+    const auto count = [](std::size_t n) { return static_cast<std::int64_t>(n); };
+    const auto variants = [&](const char* key, auto each) {
+        json.Object("extensions", [&] {
+            json.Object("KHR_materials_variants", [&] {
+                json.Array(key, [&] {
+                    for (std::size_t i = 0; i < skins.size(); ++i) {
+                        json.Object(nullptr, [&] { each(i); });
+                    }
+                });
+            });
+        });
+    };
+    json.Object(nullptr, [&] {
+        json.Object("asset", [&] {
+            json.Literal("version", "2.0");
+            json.Literal("generator", "corvane-md2");
+        });
+        json.Int("scene", 0);
+        json.Array("scenes", [&] { json.Object(nullptr, [&] { json.Array("nodes", [&] { json.Int(nullptr, 0); }); }); });
+        json.Array("nodes", [&] {
+            json.Object(nullptr, [&] {
+                json.Int("mesh", 0);
+                json.Literal("name", "model");
+            });
+        });
+        json.Array("meshes", [&] {
+            json.Object(nullptr, [&] {
+                json.Array("primitives", [&] {
+                    json.Object(nullptr, [&] {
+                        json.Object("attributes", [&] {
+                            json.Int("POSITION", basePosition);
+                            json.Int("NORMAL", baseNormal);
+                            json.Int("TEXCOORD_0", texCoords);
+                        });
+                        json.Int("indices", indices);
+                        json.Int("material", 0);
+                        json.Int("mode", 4);
+                        json.Array("targets", [&] {
+                            for (std::size_t t = 0; t < targetCount; ++t) {
+                                json.Object(nullptr, [&] {
+                                    json.Int("POSITION", firstTarget + 2 * count(t));
+                                    json.Int("NORMAL", firstTarget + 2 * count(t) + 1);
+                                });
+                            }
+                        });
+                        if (skins.size() > 1) {
+                            variants("mappings", [&](std::size_t i) {
+                                json.Int("material", count(i));
+                                json.Array("variants", [&] { json.Int(nullptr, count(i)); });
+                            });
+                        }
+                    });
+                });
+                json.Object("extras", [&] {
+                    json.Array("targetNames", [&] {
+                        for (const int frame : options.frames) {
+                            json.Text(nullptr, model.frames[frame].name);
+                        }
+                    });
+                });
+            });
+        });
+        json.Array("materials", [&] {
+            for (std::size_t i = 0; i < std::max<std::size_t>(skins.size(), 1); ++i) {
+                json.Object(nullptr, [&] {
+                    json.Text("name", skins.empty() ? std::string("untextured") : skins[i].name);
+                    json.Object("pbrMetallicRoughness", [&] {
+                        if (!skins.empty()) {
+                            json.Object("baseColorTexture", [&] { json.Int("index", count(i)); });
+                        }
+                        json.Number("metallicFactor", 0.0);
+                        json.Number("roughnessFactor", 1.0);
+                    });
+                });
+            }
+        });
+        if (!skins.empty()) {
+            json.Array("images", [&] {
+                for (std::size_t i = 0; i < skins.size(); ++i) {
+                    json.Object(nullptr, [&] {
+                        if (options.binary) {
+                            json.Int("bufferView", firstImageView + count(i));
+                            json.Literal("mimeType", "image/png");
+                        } else {
+                            json.Text("uri", options.imageUris.at(i));
+                        }
+                        json.Text("name", skins[i].name);
+                    });
+                }
+            });
+            json.Array("textures", [&] {
+                for (std::size_t i = 0; i < skins.size(); ++i) {
+                    json.Object(nullptr, [&] {
+                        json.Int("sampler", 0);
+                        json.Int("source", count(i));
+                    });
+                }
+            });
+            json.Array("samplers", [&] {
+                json.Object(nullptr, [&] {
+                    json.Int("magFilter", kNearest);
+                    json.Int("minFilter", kNearest);
+                });
+            });
         }
-        document["images"] = images;
-        document["textures"] = textures;
-        document["samplers"] = {{{"magFilter", kNearest}, {"minFilter", kNearest}}};
-    }
-    document["materials"] = materials;
-    if (skins.size() > 1) {
-        json variants = json::array();
-        json mappings = json::array();
-        for (std::size_t i = 0; i < skins.size(); ++i) {
-            variants.push_back({{"name", skins[i].name}});
-            mappings.push_back({{"material", i}, {"variants", {i}}});
+        if (skins.size() > 1) {
+            json.Array("extensionsUsed", [&] { json.Literal(nullptr, "KHR_materials_variants"); });
+            variants("variants", [&](std::size_t i) { json.Text("name", skins[i].name); });
         }
-        document["extensionsUsed"] = {"KHR_materials_variants"};
-        document["extensions"] = {{"KHR_materials_variants", {{"variants", variants}}}};
-        document["meshes"][0]["primitives"][0]["extensions"] = {{"KHR_materials_variants", {{"mappings", mappings}}}};
-    }
-    if (!animations.empty()) {
-        document["animations"] = std::move(animations);
-    }
-    json buffer = {{"byteLength", layout.bytes}};
-    if (!options.binary) {
-        buffer["uri"] = options.bufferUri;
-    }
-    document["buffers"] = {buffer};
+        if (!groups.empty()) {
+            json.Array("animations", [&] {
+                for (std::size_t g = 0; g < groups.size(); ++g) {
+                    json.Object(nullptr, [&] {
+                        json.Text("name", groups[g].name);
+                        json.Array("samplers", [&] {
+                            json.Object(nullptr, [&] {
+                                json.Int("input", firstKeys + 2 * count(g));
+                                json.Int("output", firstKeys + 2 * count(g) + 1);
+                                json.Literal("interpolation", "LINEAR");
+                            });
+                        });
+                        json.Array("channels", [&] {
+                            json.Object(nullptr, [&] {
+                                json.Int("sampler", 0);
+                                json.Object("target", [&] {
+                                    json.Int("node", 0);
+                                    json.Literal("path", "weights");
+                                });
+                            });
+                        });
+                    });
+                }
+            });
+        }
+        PutLayout(json, layout);
+        json.Array("buffers", [&] {
+            json.Object(nullptr, [&] {
+                json.Int("byteLength", count(layout.bytes));
+                if (!options.binary) {
+                    json.Text("uri", options.bufferUri);
+                }
+            });
+        });
+    });
 
     // The output, with the buffer's place in it.
-    out->json = document.dump();
+    out->json = json.Take();
+    if (out->json.empty()) {
+        *error = "the glTF document could not be written";
+        return false;
+    }
     out->bufferBytes = layout.bytes;
     const std::uint64_t total = options.binary ? 12 + 8 + Padded(out->json.size()) + 8 + layout.bytes : out->json.size();
     if (total > kLargestOutput || layout.bytes > kLargestOutput) {
@@ -354,12 +539,6 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
         const Md2TexCoordRecord st = TexCoordAt(view, corner.texCoord);
         out->texCoords.push_back(GlTexCoord(st.s, width));
         out->texCoords.push_back(GlTexCoord(st.t, height));
-    }
-    out->basePositions.clear();
-    out->baseNormals.clear();
-    for (std::size_t i = 0; i < vertexCount; ++i) {
-        out->basePositions.insert(out->basePositions.end(), basePositions[i].v, basePositions[i].v + 3);
-        out->baseNormals.insert(out->baseNormals.end(), baseNormals[i].v, baseNormals[i].v + 3);
     }
     out->groupKeys.clear();
     for (const FrameGroup& group : groups) {
@@ -382,22 +561,16 @@ bool PutGltfBuffer(const Md2Model& model, const GltfOptions& options, const Gltf
     }
     out.Pad();
     out.Bytes(document.texCoords.data(), document.texCoords.size() * sizeof(float));
-    out.Bytes(document.basePositions.data(), document.basePositions.size() * sizeof(float));
-    out.Bytes(document.baseNormals.data(), document.baseNormals.size() * sizeof(float));
-    const std::size_t vertexCount = document.cornerVertices.size();
-    if (document.basePositions.size() != 3 * vertexCount || document.baseNormals.size() != 3 * vertexCount) {
-        return false;
-    }
-    std::vector<Vec3> basePositions(vertexCount);
-    std::vector<Vec3> baseNormals(vertexCount);
-    for (std::size_t i = 0; i < vertexCount; ++i) {
-        std::memcpy(basePositions[i].v, &document.basePositions[3 * i], sizeof(Vec3));
-        std::memcpy(baseNormals[i].v, &document.baseNormals[3 * i], sizeof(Vec3));
-    }
-    for (int index : options.frames) {
-        const FrameCorners frame(model, document.cornerVertices, index, options.scale);
-        PutVec3s(&out, vertexCount, [&](std::size_t i) { return Minus(frame.Position(i), basePositions[i]); });
-        PutVec3s(&out, vertexCount, [&](std::size_t i) { return Minus(frame.Normal(i), baseNormals[i]); });
+    const std::vector<int>& corners = document.cornerVertices;
+    const auto putFrame = [&](const FrameValues& values) {
+        PutVec3s(&out, corners.size(), [&](std::size_t i) { return values.positions[static_cast<std::size_t>(corners[i])]; });
+        PutVec3s(&out, corners.size(), [&](std::size_t i) { return values.normals[static_cast<std::size_t>(corners[i])]; });
+    };
+    putFrame(document.base);
+    FrameValues deltas;
+    for (const int index : options.frames) {
+        DecodeFrame(model, index, options.scale, document.usedVertices, &document.base, &deltas);
+        putFrame(deltas);
     }
     // One key per frame of a group; the weights one-hot on that frame.
     const std::size_t targetCount = options.frames.size();

@@ -30,6 +30,19 @@ struct GltfOptions {
     std::vector<std::string> imageUris;  // .gltf: each skin's PNG file name
 };
 
+// Three floats: a position or a normal in glTF's axes.
+struct GltfVec3 {
+    float v[3];
+};
+
+// A frame's positions and normals as the reader decodes them, or their
+// differences from another frame's, per file vertex: every glTF vertex of a
+// file vertex takes the same values.
+struct GltfFrameValues {
+    std::vector<GltfVec3> positions;
+    std::vector<GltfVec3> normals;
+};
+
 // The document and what its buffer is made of, ready to be written any
 // number of times.
 struct GltfDocument {
@@ -41,8 +54,8 @@ struct GltfDocument {
     std::vector<std::uint32_t> indices;            // three per triangle
     std::vector<float> texCoords;                  // u, v per glTF vertex
     std::vector<int> cornerVertices;               // the file vertex of each glTF vertex
-    std::vector<float> basePositions;              // x, y, z per glTF vertex
-    std::vector<float> baseNormals;
+    std::vector<int> usedVertices;                 // the file vertices of the mesh, ascending
+    GltfFrameValues base;                          // the first chosen frame
     std::vector<int> groupKeys;                    // the keys of each animation
     bool imagesInBuffer = false;                   // .glb: the PNGs close the buffer
 };

@@ -39,22 +39,35 @@ struct Document {
                                          buffer.begin() + static_cast<std::ptrdiff_t>(offset + length));
     }
 
-    // An accessor's components as floats (float, unsigned short or unsigned int).
+    // An accessor's components as floats (float, unsigned short or unsigned
+    // int): `count` elements from its offset into its view, a view's stride apart.
     std::vector<float> Floats(std::size_t index) const {
         const json& accessor = root.at("accessors").at(index);
-        const std::vector<std::uint8_t> bytes = View(accessor.at("bufferView").get<std::size_t>());
+        const std::size_t viewIndex = accessor.at("bufferView").get<std::size_t>();
+        const std::vector<std::uint8_t> bytes = View(viewIndex);
         const int type = accessor.at("componentType").get<int>();
         const std::size_t size = type == 5123 ? 2 : 4;
+        const std::string shape = accessor.at("type").get<std::string>();
+        const std::size_t components = shape == "VEC3" ? 3 : shape == "VEC2" ? 2 : 1;
+        const std::size_t stride =
+            root.at("bufferViews").at(viewIndex).value("byteStride", static_cast<std::size_t>(components * size));
+        const std::size_t first = accessor.value("byteOffset", std::size_t{0});
         std::vector<float> values;
-        for (std::size_t at = 0; at + size <= bytes.size(); at += size) {
-            if (type == 5126) {
-                float value = 0;
-                std::memcpy(&value, bytes.data() + at, 4);
-                values.push_back(value);
-            } else {
-                std::uint32_t value = 0;
-                std::memcpy(&value, bytes.data() + at, size);
-                values.push_back(static_cast<float>(value));
+        for (std::size_t i = 0; i < accessor.at("count").get<std::size_t>(); ++i) {
+            for (std::size_t k = 0; k < components; ++k) {
+                const std::size_t at = first + i * stride + k * size;
+                if (at + size > bytes.size()) {
+                    return {};
+                }
+                if (type == 5126) {
+                    float value = 0;
+                    std::memcpy(&value, bytes.data() + at, 4);
+                    values.push_back(value);
+                } else {
+                    std::uint32_t value = 0;
+                    std::memcpy(&value, bytes.data() + at, size);
+                    values.push_back(static_cast<float>(value));
+                }
             }
         }
         return values;

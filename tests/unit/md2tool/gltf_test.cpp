@@ -29,6 +29,7 @@ struct GltfCase {
     const char* extension;
     std::vector<std::pair<std::string, int>> animations;  // names and key counts (published: the first ones)
     int skins;                             // skins named: > 0 with their images beside, < 0 without
+    std::vector<std::string> targetNames = {};  // in UTF-8, where the frame names are not
 };
 
 std::vector<std::string> Numbered(const std::string& stem, int count) {
@@ -99,6 +100,10 @@ TEST(GltfCommand, EveryFrameComesBackFromTheWrittenFile) {
     const GltfCase cases[] = {
         {"names-grouped", nullptr, {"run1", "run2", "stand1", "run3"}, ".glb", {{"run", 2}, {"stand", 1}, {"run_2", 1}}, 0},
         {"one-frame", nullptr, {"pose1"}, ".gltf", {}, 0},
+        // Names in the game's 8-bit code page become UTF-8; UTF-8 stays as it is.
+        {"latin-1-names", nullptr, {"\xe9t\xe9" "1", "\xe9t\xe9" "2", "caf\xc3\xa9" "1"}, ".glb",
+         {{"\xc3\xa9t\xc3\xa9", 2}, {"caf\xc3\xa9", 1}}, 0,
+         {"\xc3\xa9t\xc3\xa9" "1", "\xc3\xa9t\xc3\xa9" "2", "caf\xc3\xa9" "1"}},
         {"three-skins", nullptr, Numbered("wave", 3), ".glb", {{"wave", 3}}, 3},
         {"three-skins-beside", nullptr, Numbered("wave", 2), ".gltf", {{"wave", 2}}, 3},
         {"skins-missing", nullptr, Numbered("jump", 2), ".glb", {{"jump", 2}}, -2},
@@ -179,7 +184,8 @@ TEST(GltfCommand, EveryFrameComesBackFromTheWrittenFile) {
             ASSERT_EQ(animation.weights.size(), animation.times.size());
             for (std::size_t k = 0; k < animation.times.size(); ++k, ++frame) {
                 EXPECT_FLOAT_EQ(animation.times[k], static_cast<float>(k) / 10.0f);
-                EXPECT_EQ(gltf.targetNames.at(frame), frames.at(frame).name);
+                EXPECT_EQ(gltf.targetNames.at(frame),
+                          c.targetNames.empty() ? frames.at(frame).name : c.targetNames.at(frame));
                 expectFrame(MorphedPositions(gltf, animation.weights[k]), frame);
             }
         }

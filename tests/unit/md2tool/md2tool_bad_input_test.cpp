@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <limits>
 #include <span>
 
 #include "md2/md2_format.h"
@@ -43,6 +44,19 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
     std::vector<std::uint8_t> framesOverHeader = good;
     StoreI32LE(framesOverHeader.data() + kMd2OfsFramesAt, 12);
     ASSERT_TRUE(WriteBinaryFile(overHeader, framesOverHeader));
+    // A second frame whose scale and offset put its positions past the
+    // largest single-precision number: glTF cannot hold them.
+    const std::string huge = dir + "huge.md2";
+    std::vector<std::uint8_t> hugeFrame = good;
+    const std::size_t secondFrame =
+        static_cast<std::size_t>(GetI32(good, kFieldOfsFrames) + GetI32(good, kFieldFrameSize));
+    StoreF32LE(hugeFrame.data() + secondFrame + 4, 3e38f);
+    StoreF32LE(hugeFrame.data() + secondFrame + 16, 3e38f);
+    ASSERT_TRUE(WriteBinaryFile(huge, hugeFrame));
+    const std::string notANumber = dir + "nan.md2";
+    std::vector<std::uint8_t> nanFrame = good;
+    StoreF32LE(nanFrame.data() + GetI32(good, kFieldOfsFrames), std::numeric_limits<float>::quiet_NaN());
+    ASSERT_TRUE(WriteBinaryFile(notANumber, nanFrame));
     struct Case {
         std::vector<std::string> args;
         int status;
@@ -66,6 +80,8 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         {{"gltf", truncated, "-o", dir + "out.glb"}, 1, "truncated"},
         {{"gltf", cut, "-o", dir + "out.gltf"}, 1, "lie outside the file"},
         {{"gltf", whole, "-o", dir + "no/such/folder/out.glb"}, 1, "out.glb: cannot write"},
+        {{"gltf", huge, "-o", dir + "out.glb"}, 1, "frame 1 \"run2\" has positions that are not finite"},
+        {{"gltf", notANumber, "-o", dir + "out.glb"}, 1, "frame 0 \"run1\" has positions that are not finite"},
         {{"gltf", whole, "-o", dir + "out.glb", "--skin", text}, 1, "skins are read from PCX, TGA, PNG or JPEG files"},
         {{"skin", text, "-o", dir + "out.pcx"}, 1, "skins are read from PCX, TGA, PNG or JPEG files"},
         {{"skin", truncated}, 1, "corvane-md2: needs IMAGE and -o OUT.pcx\nusage: corvane-md2 skin"},
@@ -85,7 +101,7 @@ TEST(Md2ToolBadInput, FailsWithAMessageAndLeavesNoFile) {
         ToolOutput output;
         EXPECT_EQ(RunMd2Tool(c.args, &output), c.status);
         EXPECT_NE((output.err + output.out).find(c.message), std::string::npos) << output.err << output.out;
-        EXPECT_EQ(FilesIn(dir), 5u);
+        EXPECT_EQ(FilesIn(dir), 7u);
     }
     // In place: the file is left as it was.
     ToolOutput output;
