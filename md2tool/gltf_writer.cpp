@@ -605,11 +605,14 @@ bool PutGlb(const Md2Model& model, const GltfOptions& options, const GltfDocumen
     const std::uint64_t total = GlbBytes(document);
     const std::uint32_t header[] = {0x46546C67u, 2u, static_cast<std::uint32_t>(total),
                                     static_cast<std::uint32_t>(jsonBytes), 0x4E4F534Au};
-    std::string head(reinterpret_cast<const char*>(header), sizeof header);
-    head += document.json;
-    head.append(static_cast<std::size_t>(jsonBytes - document.json.size()), ' ');
+    // The JSON chunk's padding (spaces) and the binary chunk's header.
+    std::uint8_t between[3 + 8] = {' ', ' ', ' '};
+    const std::size_t padding = static_cast<std::size_t>(jsonBytes - document.json.size());
     const std::uint32_t binHeader[] = {static_cast<std::uint32_t>(document.bufferBytes), 0x004E4942u};
-    head.append(reinterpret_cast<const char*>(binHeader), sizeof binHeader);
-    return put(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(head.data()), head.size())) &&
-           PutGltfBuffer(model, options, document, put);
+    std::memcpy(between + padding, binHeader, sizeof binHeader);
+    const auto bytes = [](const void* data, std::size_t count) {
+        return std::span<const std::uint8_t>(static_cast<const std::uint8_t*>(data), count);
+    };
+    return put(bytes(header, sizeof header)) && put(bytes(document.json.data(), document.json.size())) &&
+           put(bytes(between, padding + sizeof binHeader)) && PutGltfBuffer(model, options, document, put);
 }
