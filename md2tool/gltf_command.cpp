@@ -156,8 +156,7 @@ int RunGltfCommand(const std::vector<std::string>& args, ToolOutput* output) {
     options.binary = EndsWith(parsed.output, ".glb");
     std::vector<GltfSkin> skins;
     bool ready = true;
-    if (view.header.skinwidth <= 0 || view.header.skinheight <= 0 || view.header.num_xyz <= 0 ||
-        !TriangleIndicesInRange(view)) {
+    if (!GltfModelUsable(view)) {
         output->err += "corvane-md2: " + parsed.input +
                        ": the skin size or the triangles' vertex and texture coordinate indices are out of range\n";
         ready = false;

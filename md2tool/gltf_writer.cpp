@@ -275,6 +275,11 @@ void PutVec3s(PieceBuffer* out, std::size_t count, Value value) {
 
 }  // namespace
 
+bool GltfModelUsable(const Md2FileView& view) {
+    return view.header.skinwidth > 0 && view.header.skinheight > 0 && view.header.num_xyz > 0 &&
+           TriangleIndicesInRange(view);
+}
+
 bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,
               const GltfOptions& options, GltfDocument* out, std::string* error) {
     static_assert(sizeof(Vec3) == 12);

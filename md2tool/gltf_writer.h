@@ -60,6 +60,10 @@ struct GltfDocument {
     bool imagesInBuffer = false;                   // .glb: the PNGs close the buffer
 };
 
+// Whether the file can become glTF at all: a skin of some size and every
+// triangle's vertex and texture coordinate indices in range.
+bool GltfModelUsable(const Md2FileView& view);
+
 // False with a message when a skin cannot be encoded as PNG or the output
 // would pass 2 GiB.
 bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<GltfSkin>& skins,

@@ -3,11 +3,51 @@
 // most of the cost of writing them. Text values are made UTF-8 first.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <utility>
 
 #include <rapidjson/writer.h>
+
+// rapidjson 1.1.0 (Debian's) adds to a null pointer in its stack before the
+// stack's first allocation, which is undefined behaviour (mended upstream
+// since). The writer here keeps its open objects and arrays in this fixed
+// stack instead, chosen through the writer's stack allocator type: the
+// documents written nest a few levels deep.
+struct JsonLevels {};
+
+template <>
+class rapidjson::internal::Stack<JsonLevels> {
+public:
+    Stack(JsonLevels*, std::size_t) {}
+    void Clear() { top_ = 0; }
+    bool Empty() const { return top_ == 0; }
+    std::size_t GetSize() const { return top_; }
+    template <typename T>
+    T* Push(std::size_t count = 1) {
+        if (sizeof bytes_ - top_ < sizeof(T) * count) {
+            std::abort();  // deeper than any document written here
+        }
+        T* at = reinterpret_cast<T*>(bytes_ + top_);
+        top_ += sizeof(T) * count;
+        return at;
+    }
+    template <typename T>
+    T* Pop(std::size_t count) {
+        top_ -= sizeof(T) * count;
+        return reinterpret_cast<T*>(bytes_ + top_);
+    }
+    template <typename T>
+    T* Top() {
+        return reinterpret_cast<T*>(bytes_ + top_ - sizeof(T));
+    }
+
+private:
+    alignas(std::max_align_t) unsigned char bytes_[1024];
+    std::size_t top_ = 0;
+};
 
 // UTF-8 as JSON needs it: valid UTF-8 is kept and every other byte (names
 // in the game's 8-bit code page) is taken as Latin-1.
@@ -26,7 +66,7 @@ struct JsonText {
 struct JsonOut {
     std::string text;
     JsonText stream{&text};
-    rapidjson::Writer<JsonText> writer{stream};
+    rapidjson::Writer<JsonText, rapidjson::UTF8<>, rapidjson::UTF8<>, JsonLevels> writer{stream};
     bool failed = false;  // a value JSON cannot hold was given
 
     void Key(const char* key) {

@@ -2,8 +2,8 @@
 # Builds the libFuzzer targets (preset fuzz) and runs each for a bounded time
 # from freshly generated seed corpora: the MD2 parser, the whole import (read
 # and build of a chosen frame), the whole export of a scene made from the
-# fuzzer's bytes, and corvane-md2's check and GL command rewrite (on the
-# parser's seeds). Fails when a fuzzer finds a crash, a leak or a sanitizer
+# fuzzer's bytes, corvane-md2's check and GL command rewrite, and its glTF
+# conversion (both on the parser's seeds). Fails when a fuzzer finds a crash, a leak or a sanitizer
 # report; the input that caused it is left in build/fuzz/artifacts/.
 #
 #   tools/fuzz-smoke.sh                 about 30 seconds per target
@@ -17,7 +17,7 @@ build="$root/build/fuzz"
 
 cd "$root"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target fuzz_md2_parser fuzz_import fuzz_export fuzz_md2tool fuzz_seed_corpus
+cmake --build --preset fuzz --target fuzz_md2_parser fuzz_import fuzz_export fuzz_md2tool fuzz_gltf fuzz_seed_corpus
 
 # The parser's seeds share the tests' builder of valid files.
 clang++ -std=c++20 -O1 -I "$root/tests" -o "$build/md2_seed_corpus" \
@@ -42,3 +42,4 @@ run fuzz_md2_parser md2 md2 "$@"
 run fuzz_import import import "$@"
 run fuzz_export export export "$@"
 run fuzz_md2tool md2tool md2 "$@"
+run fuzz_gltf gltf md2 "$@"
