@@ -1,7 +1,6 @@
 #include "md2tool/gltf_writer.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <limits>
 #include <map>
@@ -12,6 +11,8 @@
 #include "md2/md2_normals.h"
 #include "md2tool/frame_choice.h"
 #include "md2tool/gl_commands.h"
+#include "md2tool/gltf_json.h"
+#include "md2tool/gltf_layout.h"
 #include "md2tool/json_out.h"
 #include "md2tool/large_bytes.h"
 
@@ -22,10 +23,7 @@ constexpr int kUnsignedShort = 5123;
 constexpr int kUnsignedInt = 5125;
 constexpr int kArrayBuffer = 34962;
 constexpr int kElementArrayBuffer = 34963;
-constexpr int kNearest = 9728;
 constexpr std::uint64_t kLargestOutput = 0x7FFFFFFF;
-
-std::uint64_t Padded(std::uint64_t bytes) { return (bytes + 3) & ~std::uint64_t{3}; }
 
 // A glTF vertex: a file vertex with one of its texture coordinates.
 struct Corner {
@@ -125,92 +123,6 @@ Bounds DeltaBounds(const Md2Model& model, int index, float scale, const std::vec
     return bounds;
 }
 
-// The document's buffer views and accessors: arrays of one kind share a
-// view, so that a thousand frames make a thousand accessors but no more
-// views.
-struct View {
-    std::uint64_t offset;
-    std::uint64_t length;
-    int target;  // 0: none
-    int stride;  // 0: none
-};
-struct Accessor {
-    int view;
-    std::uint64_t offset;
-    int componentType;
-    std::size_t count;
-    int components;  // 1, 2 or 3: SCALAR, VEC2 or VEC3
-    bool bounded;    // min and max below stated
-    float min[3];
-    float max[3];
-};
-struct Layout {
-    std::vector<View> views;
-    std::vector<Accessor> accessors;
-    std::uint64_t bytes = 0;
-
-    // A buffer view of `length` bytes at the end; answers its index.
-    int AddView(std::uint64_t length, int target, int stride = 0) {
-        views.push_back({bytes, length, target, stride});
-        bytes += Padded(length);
-        return static_cast<int>(views.size()) - 1;
-    }
-    // An accessor at `offset` bytes into `view`; answers its index.
-    int AddAccessor(int view, std::uint64_t offset, int componentType, std::size_t count, int components) {
-        accessors.push_back({view, offset, componentType, count, components, false, {}, {}});
-        return static_cast<int>(accessors.size()) - 1;
-    }
-    void Bound(int accessor, const Bounds& bounds) {
-        Accessor& a = accessors[static_cast<std::size_t>(accessor)];
-        a.bounded = true;
-        std::copy(bounds.lo, bounds.lo + 3, a.min);
-        std::copy(bounds.hi, bounds.hi + 3, a.max);
-    }
-};
-
-void PutLayout(JsonOut& json, const Layout& layout) {
-    const char* const types[] = {"", "SCALAR", "VEC2", "VEC3"};
-    const auto numbers = [&](const char* key, const float* values, int count) {
-        json.Array(key, [&] {
-            for (int i = 0; i < count; ++i) {
-                json.Number(nullptr, values[i]);
-            }
-        });
-    };
-    json.Array("accessors", [&] {
-        for (const Accessor& a : layout.accessors) {
-            json.Object(nullptr, [&] {
-                json.Int("bufferView", a.view);
-                if (a.offset != 0) {
-                    json.Int("byteOffset", static_cast<std::int64_t>(a.offset));
-                }
-                json.Int("componentType", a.componentType);
-                json.Int("count", static_cast<std::int64_t>(a.count));
-                json.Literal("type", types[a.components]);
-                if (a.bounded) {
-                    numbers("min", a.min, a.components);
-                    numbers("max", a.max, a.components);
-                }
-            });
-        }
-    });
-    json.Array("bufferViews", [&] {
-        for (const View& v : layout.views) {
-            json.Object(nullptr, [&] {
-                json.Int("buffer", 0);
-                json.Int("byteOffset", static_cast<std::int64_t>(v.offset));
-                json.Int("byteLength", static_cast<std::int64_t>(v.length));
-                if (v.stride != 0) {
-                    json.Int("byteStride", v.stride);
-                }
-                if (v.target != 0) {
-                    json.Int("target", v.target);
-                }
-            });
-        }
-    });
-}
-
 // Pieces gathered into a buffer of a fixed size and handed on when it fills.
 struct PieceBuffer {
     static constexpr std::size_t kBytes = std::size_t{2} << 20;
@@ -256,7 +168,7 @@ struct PieceBuffer {
         }
     }
     // Zeros up to the next multiple of four: every view starts aligned.
-    void Pad() { Zeros(static_cast<std::size_t>(Padded(total) - total)); }
+    void Pad() { Zeros(static_cast<std::size_t>(GltfPadded(total) - total)); }
 };
 
 // Writes value(i) for every glTF vertex i, straight into the pieces.
@@ -336,7 +248,7 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
     // Where everything lies: the indices, the texture coordinates and every
     // array of three floats each in a view of their own, then the
     // animations' keys and the images.
-    Layout layout;
+    GltfLayout layout;
     const bool wide = vertexCount > 0xFFFF;
     const int indices = layout.AddAccessor(layout.AddView(mesh.indices.size() * (wide ? 4 : 2), kElementArrayBuffer), 0,
                                            wide ? kUnsignedInt : kUnsignedShort, mesh.indices.size(), 1);
@@ -344,11 +256,12 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
     const std::uint64_t arrayBytes = vertexCount * sizeof(Vec3);
     const int arrays = layout.AddView((2 + 2 * targetCount) * arrayBytes, kArrayBuffer, sizeof(Vec3));
     const int basePosition = layout.AddAccessor(arrays, 0, kFloat, vertexCount, 3);
-    layout.Bound(basePosition, baseBounds);
+    layout.Bound(basePosition, baseBounds.lo, baseBounds.hi);
     const int baseNormal = layout.AddAccessor(arrays, arrayBytes, kFloat, vertexCount, 3);
     const int firstTarget = baseNormal + 1;
     for (std::size_t t = 0; t < targetCount; ++t) {
-        layout.Bound(layout.AddAccessor(arrays, (2 + 2 * t) * arrayBytes, kFloat, vertexCount, 3), targetBounds[t]);
+        const int position = layout.AddAccessor(arrays, (2 + 2 * t) * arrayBytes, kFloat, vertexCount, 3);
+        layout.Bound(position, targetBounds[t].lo, targetBounds[t].hi);
         layout.AddAccessor(arrays, (3 + 2 * t) * arrayBytes, kFloat, vertexCount, 3);
     }
     std::uint64_t keyBytes = 0;
@@ -361,10 +274,9 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
     for (const FrameGroup& group : groups) {
         const std::size_t keys = group.frames.size();
         const int times = layout.AddAccessor(keyView, keyOffset, kFloat, keys, 1);
-        Accessor& timeKeys = layout.accessors[static_cast<std::size_t>(times)];
-        timeKeys.bounded = true;
-        timeKeys.min[0] = 0;
-        timeKeys.max[0] = static_cast<float>(keys - 1) / options.fps;
+        const float first = 0;
+        const float last = static_cast<float>(keys - 1) / options.fps;
+        layout.Bound(times, &first, &last);
         layout.AddAccessor(keyView, keyOffset + keys * 4, kFloat, keys * targetCount, 1);
         keyOffset += keys * (1 + targetCount) * 4;
     }
@@ -373,162 +285,16 @@ bool PlanGltf(const Md2FileView& view, const Md2Model& model, const std::vector<
         layout.AddView(pngs[i].size(), 0);
     }
 
-    // The document, about 150 characters an accessor.
-    JsonOut json;
-    json.text.reserve(4096 + 150 * layout.accessors.size() + 60 * targetCount);
-    const auto count = [](std::size_t n) { return static_cast<std::int64_t>(n); };
-    const auto variants = [&](const char* key, auto each) {
-        json.Object("extensions", [&] {
-            json.Object("KHR_materials_variants", [&] {
-                json.Array(key, [&] {
-                    for (std::size_t i = 0; i < skins.size(); ++i) {
-                        json.Object(nullptr, [&] { each(i); });
-                    }
-                });
-            });
-        });
-    };
-    json.Object(nullptr, [&] {
-        json.Object("asset", [&] {
-            json.Literal("version", "2.0");
-            json.Literal("generator", "corvane-md2");
-        });
-        json.Int("scene", 0);
-        json.Array("scenes", [&] { json.Object(nullptr, [&] { json.Array("nodes", [&] { json.Int(nullptr, 0); }); }); });
-        json.Array("nodes", [&] {
-            json.Object(nullptr, [&] {
-                json.Int("mesh", 0);
-                json.Literal("name", "model");
-            });
-        });
-        json.Array("meshes", [&] {
-            json.Object(nullptr, [&] {
-                json.Array("primitives", [&] {
-                    json.Object(nullptr, [&] {
-                        json.Object("attributes", [&] {
-                            json.Int("POSITION", basePosition);
-                            json.Int("NORMAL", baseNormal);
-                            json.Int("TEXCOORD_0", texCoords);
-                        });
-                        json.Int("indices", indices);
-                        json.Int("material", 0);
-                        json.Int("mode", 4);
-                        json.Array("targets", [&] {
-                            for (std::size_t t = 0; t < targetCount; ++t) {
-                                json.Object(nullptr, [&] {
-                                    json.Int("POSITION", firstTarget + 2 * count(t));
-                                    json.Int("NORMAL", firstTarget + 2 * count(t) + 1);
-                                });
-                            }
-                        });
-                        if (skins.size() > 1) {
-                            variants("mappings", [&](std::size_t i) {
-                                json.Int("material", count(i));
-                                json.Array("variants", [&] { json.Int(nullptr, count(i)); });
-                            });
-                        }
-                    });
-                });
-                json.Object("extras", [&] {
-                    json.Array("targetNames", [&] {
-                        for (const int frame : options.frames) {
-                            json.Text(nullptr, model.frames[frame].name);
-                        }
-                    });
-                });
-            });
-        });
-        json.Array("materials", [&] {
-            for (std::size_t i = 0; i < std::max<std::size_t>(skins.size(), 1); ++i) {
-                json.Object(nullptr, [&] {
-                    json.Text("name", skins.empty() ? std::string("untextured") : skins[i].name);
-                    json.Object("pbrMetallicRoughness", [&] {
-                        if (!skins.empty()) {
-                            json.Object("baseColorTexture", [&] { json.Int("index", count(i)); });
-                        }
-                        json.Number("metallicFactor", 0.0);
-                        json.Number("roughnessFactor", 1.0);
-                    });
-                });
-            }
-        });
-        if (!skins.empty()) {
-            json.Array("images", [&] {
-                for (std::size_t i = 0; i < skins.size(); ++i) {
-                    json.Object(nullptr, [&] {
-                        if (options.binary) {
-                            json.Int("bufferView", firstImageView + count(i));
-                            json.Literal("mimeType", "image/png");
-                        } else {
-                            json.Text("uri", options.imageUris.at(i));
-                        }
-                        json.Text("name", skins[i].name);
-                    });
-                }
-            });
-            json.Array("textures", [&] {
-                for (std::size_t i = 0; i < skins.size(); ++i) {
-                    json.Object(nullptr, [&] {
-                        json.Int("sampler", 0);
-                        json.Int("source", count(i));
-                    });
-                }
-            });
-            json.Array("samplers", [&] {
-                json.Object(nullptr, [&] {
-                    json.Int("magFilter", kNearest);
-                    json.Int("minFilter", kNearest);
-                });
-            });
-        }
-        if (skins.size() > 1) {
-            json.Array("extensionsUsed", [&] { json.Literal(nullptr, "KHR_materials_variants"); });
-            variants("variants", [&](std::size_t i) { json.Text("name", skins[i].name); });
-        }
-        if (!groups.empty()) {
-            json.Array("animations", [&] {
-                for (std::size_t g = 0; g < groups.size(); ++g) {
-                    json.Object(nullptr, [&] {
-                        json.Text("name", groups[g].name);
-                        json.Array("samplers", [&] {
-                            json.Object(nullptr, [&] {
-                                json.Int("input", firstKeys + 2 * count(g));
-                                json.Int("output", firstKeys + 2 * count(g) + 1);
-                                json.Literal("interpolation", "LINEAR");
-                            });
-                        });
-                        json.Array("channels", [&] {
-                            json.Object(nullptr, [&] {
-                                json.Int("sampler", 0);
-                                json.Object("target", [&] {
-                                    json.Int("node", 0);
-                                    json.Literal("path", "weights");
-                                });
-                            });
-                        });
-                    });
-                }
-            });
-        }
-        PutLayout(json, layout);
-        json.Array("buffers", [&] {
-            json.Object(nullptr, [&] {
-                json.Int("byteLength", count(layout.bytes));
-                if (!options.binary) {
-                    json.Text("uri", options.bufferUri);
-                }
-            });
-        });
-    });
-
-    // The output, with the buffer's place in it.
-    out->json = json.Take();
+    const GltfParts parts{indices, texCoords, basePosition, baseNormal, firstTarget, firstKeys, firstImageView};
+    out->json = GltfJson(layout, parts, model, options, groups, skins);
     if (out->json.empty()) {
         *error = "the glTF document could not be written";
         return false;
     }
+
+    // The output, with the buffer's place in it.
     out->bufferBytes = layout.bytes;
-    const std::uint64_t total = options.binary ? 12 + 8 + Padded(out->json.size()) + 8 + layout.bytes : out->json.size();
+    const std::uint64_t total = options.binary ? 12 + 8 + GltfPadded(out->json.size()) + 8 + layout.bytes : out->json.size();
     if (total > kLargestOutput || layout.bytes > kLargestOutput) {
         *error = "the glTF output would pass 2 GiB";
         return false;
@@ -602,11 +368,11 @@ bool PutGltfBuffer(const Md2Model& model, const GltfOptions& options, const Gltf
 }
 
 std::uint64_t GlbBytes(const GltfDocument& document) {
-    return 12 + 8 + Padded(document.json.size()) + 8 + document.bufferBytes;
+    return 12 + 8 + GltfPadded(document.json.size()) + 8 + document.bufferBytes;
 }
 
 bool PutGlb(const Md2Model& model, const GltfOptions& options, const GltfDocument& document, const BytePieces& put) {
-    const std::uint64_t jsonBytes = Padded(document.json.size());
+    const std::uint64_t jsonBytes = GltfPadded(document.json.size());
     const std::uint64_t total = GlbBytes(document);
     const std::uint32_t header[] = {0x46546C67u, 2u, static_cast<std::uint32_t>(total),
                                     static_cast<std::uint32_t>(jsonBytes), 0x4E4F534Au};
