@@ -211,6 +211,43 @@ TEST(Md2ToolBadInput, PiecesThatDoNotReadBackLeaveTheTargetAlone) {
     }
 }
 
+// Whole files as the conversions read them: mapped when they can be, read
+// otherwise, with the same bytes, and a message for what cannot be read.
+TEST(Md2ToolBadInput, LargeFilesAreReadWholeOrNamedInTheMessage) {
+    const std::string dir = TestTempDir("md2tool-large-read");
+    std::vector<std::uint8_t> large((std::size_t{3} << 20) + 5);
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<std::uint8_t>(i * 13 + i / 4093);
+    }
+    ASSERT_TRUE(WriteBinaryFile(dir + "large.md2", large));
+    ASSERT_TRUE(WriteBinaryFile(dir + "empty.md2", {}));
+    std::filesystem::create_directories(dir + "folder.md2");
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> bytes;  // what reads back
+        const char* message;              // null: read
+    };
+    const Case cases[] = {
+        {"large.md2", large, nullptr},
+        {"empty.md2", {}, nullptr},
+        {"missing.md2", {}, "cannot open"},
+        {"folder.md2", {}, "folder.md2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ToolFileBytes file;
+        std::string error;
+        const bool read = ReadFileLarge(dir + c.name, &file, &error);
+        EXPECT_EQ(read, c.message == nullptr) << error;
+        if (read) {
+            ASSERT_EQ(file.length, c.bytes.size());
+            EXPECT_TRUE(std::equal(c.bytes.begin(), c.bytes.end(), file.data));
+        } else {
+            EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        }
+    }
+}
+
 // A file the tool's own checks take but the plug-in's reader refuses: the
 // tool says why.
 TEST(Md2ToolBadInput, SaysWhyTheReaderRefusesAFile) {
